@@ -1,0 +1,85 @@
+# LumetraSetup.exe and the tests that run under Wine.
+enable_language(RC)
+
+add_compile_definitions(UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX
+                        WIN32_LEAN_AND_MEAN)
+add_link_options(-static)
+include_directories(${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
+
+set(LUMETRA_WIN32_LIBS wininet shell32 ole32 oleaut32 uuid wtsapi32 version advapi32 comctl32
+    gdiplus msimg32 shlwapi comdlg32 gdi32 user32 kernel32)
+
+add_library(lumetra_core STATIC ${LUMETRA_CORE_SOURCES})
+add_library(lumetra_win STATIC ${LUMETRA_WIN_SOURCES})
+target_link_libraries(lumetra_win PUBLIC lumetra_core ${LUMETRA_WIN32_LIBS})
+
+# The carried files (the extractor, the font) are produced outside the source tree;
+# res/CMakeLists.txt knows how.
+include(${CMAKE_SOURCE_DIR}/res/resources.cmake)
+
+add_executable(LumetraSetup WIN32 ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${LUMETRA_RC_FILE})
+target_link_libraries(LumetraSetup PRIVATE lumetra_win)
+target_link_options(LumetraSetup PRIVATE -mwindows -municode)
+lumetra_add_resource_dependencies(LumetraSetup)
+
+# --- tests under Wine ---------------------------------------------------------------
+set(LUMETRA_TEST_ROOT ${CMAKE_BINARY_DIR}/test-root)
+# Native programs the Wine tests use (the release server) come from the native build.
+set(LUMETRA_NATIVE_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/native CACHE PATH
+    "Build folder of the native preset")
+set(LUMETRA_WINE_RUN ${CMAKE_SOURCE_DIR}/tests/wine/wine-run.sh)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${LUMETRA_WINE_RUN})
+
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# Fixture programs the tests start (stand-ins for the product and prerequisite installers).
+file(GLOB LUMETRA_FIXTURE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/*.cpp)
+foreach(fixture_source ${LUMETRA_FIXTURE_SOURCES})
+  get_filename_component(fixture ${fixture_source} NAME_WE)
+  add_executable(fixture_${fixture} ${fixture_source})
+  set_target_properties(fixture_${fixture} PROPERTIES OUTPUT_NAME ${fixture}
+                        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fixtures)
+  target_link_libraries(fixture_${fixture} PRIVATE ${LUMETRA_WIN32_LIBS})
+  list(APPEND LUMETRA_FIXTURE_TARGETS fixture_${fixture})
+endforeach()
+
+# The platform-free tests run natively with sanitizers and again here, inside Windows.
+file(GLOB LUMETRA_WIN_TEST_SOURCES CONFIGURE_DEPENDS
+     ${CMAKE_SOURCE_DIR}/tests/win/*.cpp ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
+add_executable(win_tests ${LUMETRA_WIN_TEST_SOURCES} ${LUMETRA_RC_FILE})
+target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(win_tests PRIVATE lumetra_win gtest gtest_main)
+lumetra_add_resource_dependencies(win_tests)
+if(LUMETRA_FIXTURE_TARGETS)
+  add_dependencies(win_tests ${LUMETRA_FIXTURE_TARGETS})
+endif()
+
+# One Wine prefix per test run, shared by every Wine test; a persistent wineserver keeps
+# each process start at about 0.1 s.
+add_test(NAME wine_prefix_setup
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/make-prefix.sh ${LUMETRA_TEST_ROOT})
+add_test(NAME wine_prefix_teardown
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/stop-prefix.sh ${LUMETRA_TEST_ROOT})
+set_tests_properties(wine_prefix_setup PROPERTIES FIXTURES_SETUP wine_prefix)
+set_tests_properties(wine_prefix_teardown PROPERTIES FIXTURES_CLEANUP wine_prefix)
+
+set(LUMETRA_TEST_ENV
+    LUMETRA_TEST_ROOT=${LUMETRA_TEST_ROOT}
+    LUMETRA_SOURCE_DIR=${CMAKE_SOURCE_DIR}
+    LUMETRA_BUILD_DIR=${CMAKE_BINARY_DIR}
+    LUMETRA_NATIVE_BUILD_DIR=${LUMETRA_NATIVE_BUILD_DIR})
+
+add_test(NAME win_tests COMMAND win_tests --gtest_color=no)
+set_tests_properties(win_tests PROPERTIES FIXTURES_REQUIRED wine_prefix
+                     ENVIRONMENT "${LUMETRA_TEST_ENV}" TIMEOUT 900)
+
+# End-to-end: the real installer under Wine on a private Xvfb display.
+file(GLOB LUMETRA_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.sh)
+foreach(e2e ${LUMETRA_E2E_TESTS})
+  get_filename_component(name ${e2e} NAME_WE)
+  add_test(NAME e2e_${name} COMMAND bash ${e2e})
+  set_tests_properties(e2e_${name} PROPERTIES FIXTURES_REQUIRED wine_prefix
+                       ENVIRONMENT "${LUMETRA_TEST_ENV};LUMETRA_EXE=$<TARGET_FILE:LumetraSetup>"
+                       TIMEOUT 300 RESOURCE_LOCK wine_desktop)
+endforeach()

@@ -1,0 +1,108 @@
+#include "app/installer_app.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "app/command_line.h"
+#include "build_config.h"
+#include "base/unique_handle.h"
+#include "resource_ids.h"
+#include "system/folder_set.h"
+#include "system/install_log.h"
+#include "system/module_path.h"
+#include "system/process.h"
+#include "system/product_font.h"
+#include "ui/installer_dlg.h"
+#include "ui/texts.h"
+
+namespace {
+
+constexpr wchar_t kSingleInstanceMutex[] = L"CorvaneVexa_DA54A78F-19A9-412B-AAD0-299D40C50EC3";
+constexpr wchar_t kSupportEntryPoint[] = L"http://" LUMETRA_WEB_HOST L"/support/lumetra/entry-point";
+constexpr DWORD kHandOverPollMs = 100;
+
+}  // namespace
+
+// Without SetDefaultDllDirectories (Windows 7 before KB2533623) a DLL placed beside the
+// installer could be loaded in place of a system one; such a system must be updated first.
+bool CInstallerApp::HardenDllSearch() {
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  ScopedLibrary kernel32(LoadLibraryW(L"kernel32.dll"));
+  auto setDefaultDllDirectories =
+      kernel32.valid() ? reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
+                             GetProcAddress(kernel32.get(), "SetDefaultDllDirectories")))
+                       : nullptr;
+  if (setDefaultDllDirectories) {
+    setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return true;
+  }
+  if (MessageBoxW(nullptr, LoadDisplayText(IDS_OS_UPDATE_REQUIRED).c_str(),
+                  LoadDisplayText(IDS_SUPPORT_CAPTION).c_str(), MB_OKCANCEL) == IDOK)
+    ShellExecuteW(nullptr, L"open", kSupportEntryPoint, nullptr, nullptr, SW_SHOW);
+  return false;
+}
+
+// Runs as the downloaded "tmp" copy: waits for the old installer to end, copies itself
+// over it and starts it at the old window's place.
+void CInstallerApp::HandOver(const std::wstring& modulePath, const std::wstring& moduleFolder,
+                             const std::wstring& moduleName) {
+  const std::optional<std::wstring> targetName = HandOverTargetName(moduleName);
+  if (!targetName) return;
+  const std::wstring targetPath = moduleFolder + L"\\" + *targetName;
+  while (IsProcessRunning(*targetName)) Sleep(kHandOverPollMs);
+
+  WriteInstallLog(L"copy file from %ls to %ls", modulePath.c_str(), targetPath.c_str());
+  WriteInstallLog(CopyFileW(modulePath.c_str(), targetPath.c_str(), FALSE) ? L"Copy ok"
+                                                                           : L"Copy failed");
+  RunProgram(SW_SHOW, false, moduleFolder, targetPath, HandOverParameters(m_lpCmdLine));
+}
+
+// Runs as the restarted installer: removes the hand-over copy and takes the old position.
+void CInstallerApp::PrepareRestartedInstaller(const std::wstring& moduleFolder,
+                                              const std::wstring& moduleName) {
+  const std::wstring leftover = LeftoverCopyPath(moduleFolder, moduleName);
+  WriteInstallLog(L"delete file: %ls", leftover.c_str());
+  if (DeleteFileW(leftover.c_str())) WriteInstallLog(L"Delete ok");
+
+  const WindowPosition position = ParsePosition(m_lpCmdLine);
+  m_nInitTop = position.top;
+  m_nInitLeft = position.left;
+}
+
+BOOL CInstallerApp::InitInstance() {
+  if (!HardenDllSearch()) return FALSE;
+
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  const std::wstring fontName = LoadText(IDS_UI_FONT);
+  if (!fontName.empty()) SetUiFontName(fontName);
+  InstallProductFont();
+
+  std::wstring moduleFolder, moduleName;
+  const std::wstring modulePath = GetModulePath(&moduleFolder, &moduleName);
+  WriteInstallLog(L"%ls", modulePath.c_str());
+  WriteInstallLog(L"cmdline: %ls", m_lpCmdLine.c_str());
+
+  switch (ClassifyCommandLine(m_lpCmdLine)) {
+    case StartForm::kHandOver:
+      HandOver(modulePath, moduleFolder, moduleName);
+      return FALSE;
+    case StartForm::kPosition:
+      PrepareRestartedInstaller(moduleFolder, moduleName);
+      break;
+    case StartForm::kOrdinary:
+      break;
+  }
+
+  // Held until the process ends; never closed.
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
+  if (mutex == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) return FALSE;
+
+  CInstallerDlg dialog;
+  dialog.m_nInitLeft = m_nInitLeft;
+  dialog.m_nInitTop = m_nInitTop;
+  ResolveUserFolders();
+  dialog.DoModal();
+  return FALSE;
+}

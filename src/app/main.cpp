@@ -1,0 +1,9 @@
+#include <windows.h>
+
+#include "app/installer_app.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
+  CInstallerApp app(commandLine ? commandLine : L"");
+  app.InitInstance();
+  return 0;
+}

@@ -1,0 +1,117 @@
+#include "system/folder_set.h"
+
+#include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+#include <wtsapi32.h>
+
+#include "base/path_util.h"
+#include "base/unique_handle.h"
+#include "base/wide_string.h"
+#include "system/install_log.h"
+#include "system/user_folders.h"
+
+namespace {
+
+// Written on the interface thread at start-up, before any worker exists; read after.
+UserFolderPaths g_folders;
+std::wstring g_defaultInstallFolder;
+std::wstring g_uiFontName;
+
+std::wstring SpecialFolder(int csidl) {
+  wchar_t path[MAX_PATH] = {};
+  if (!SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE)) return std::wstring();
+  return path;
+}
+
+std::wstring DownloadsFolder() {
+  ScopedCoTaskString path;
+  if (FAILED(SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, path.receive())))
+    return std::wstring();
+  return path.get();
+}
+
+const std::wstring& Resolved(const std::wstring& entry) {
+  if (entry.empty()) ResolveUserFolders();
+  return entry;
+}
+
+}  // namespace
+
+std::wstring GetProcessUserName() {
+  wchar_t name[256] = {};
+  DWORD size = 256;
+  if (!GetUserNameW(name, &size)) return std::wstring();
+  return name;
+}
+
+std::wstring GetLogonUserName() {
+  wchar_t* name = nullptr;
+  DWORD bytes = 0;
+  if (!WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, WTSGetActiveConsoleSessionId(),
+                                   WTSUserName, &name, &bytes) ||
+      name == nullptr)
+    return std::wstring();
+  std::wstring result = name;
+  WTSFreeMemory(name);
+  return result;
+}
+
+void ResolveUserFolders() {
+  const std::wstring processUser = GetProcessUserName();
+  const std::wstring logonUser = GetLogonUserName();
+  WriteInstallLog(L"ProcessUser: %ls, LogonUser: %ls", processUser.c_str(), logonUser.c_str());
+
+  UserFolderPaths folders = BuildUserFolderPaths(
+      DownloadsFolder(), SpecialFolder(CSIDL_APPDATA),
+      SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY), SpecialFolder(CSIDL_DESKTOPDIRECTORY));
+  WriteInstallLog(L"Original download folder: %ls", folders.download.c_str());
+  WriteInstallLog(L"Original appdata folder: %ls", folders.appData.c_str());
+  WriteInstallLog(L"Original appdata tmp folder: %ls", folders.temp.c_str());
+  WriteInstallLog(L"Original appdata log folder: %ls", folders.log.c_str());
+  WriteInstallLog(L"Original appdata module folder: %ls", folders.modules.c_str());
+
+  if (IsConsoleUserDifferent(processUser, logonUser)) {
+    WriteInstallLog(L"logon user is different from process user, replace");
+    MoveToConsoleUser(folders, processUser, logonUser);
+    WriteInstallLog(L"After replace download folder: %ls", folders.download.c_str());
+    WriteInstallLog(L"After replace appdata folder: %ls", folders.appData.c_str());
+    WriteInstallLog(L"After replace appdata tmp folder: %ls", folders.temp.c_str());
+    WriteInstallLog(L"After replace appdata log folder: %ls", folders.log.c_str());
+    WriteInstallLog(L"After replace desktop link: %ls", folders.desktopLink.c_str());
+    WriteInstallLog(L"public Desktop Path link: %ls", folders.publicDesktopLink.c_str());
+    WriteInstallLog(L"After replace appdata modules folder: %ls", folders.modules.c_str());
+  }
+  g_folders = std::move(folders);
+
+  for (const std::wstring* folder : {&g_folders.download, &g_folders.appData, &g_folders.temp,
+                                     &g_folders.log, &g_folders.modules})
+    CreateFolderPath(*folder);
+}
+
+std::wstring GetDownloadFolder() { return Resolved(g_folders.download); }
+std::wstring GetAppDataFolder() { return Resolved(g_folders.appData); }
+std::wstring GetTempFolder() { return Resolved(g_folders.temp); }
+std::wstring GetPublicDesktopLinkPath() { return Resolved(g_folders.publicDesktopLink); }
+std::wstring GetDesktopLinkPath() { return Resolved(g_folders.desktopLink); }
+
+std::wstring GetDefaultInstallFolder() {
+  if (g_defaultInstallFolder.empty())
+    g_defaultInstallFolder = AppendProductFolder(SpecialFolder(CSIDL_PROGRAM_FILES));
+  return g_defaultInstallFolder;
+}
+
+std::wstring GetUiFontName() { return g_uiFontName; }
+void SetUiFontName(std::wstring_view faceName) { g_uiFontName = faceName; }
+
+bool CreateFolderPath(std::wstring_view path) {
+  for (const std::wstring& prefix : PrefixesBeforeBackslashes(path)) {
+    if (prefix.size() == 2 && prefix[1] == L':') continue;  // a drive counts as existing
+    if (!PathFileExistsW(prefix.c_str()) && !CreateDirectoryW(prefix.c_str(), nullptr))
+      return false;
+  }
+  const std::wstring whole(path);
+  return PathFileExistsW(whole.c_str()) || CreateDirectoryW(whole.c_str(), nullptr) ||
+         GetLastError() == ERROR_ALREADY_EXISTS;
+}

@@ -1,0 +1,31 @@
+// The process-wide set of per-user folders, resolved for the user at the console, and
+// the folder creator the whole program uses.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Resolves (again) every per-user path, moves them to the console user when the
+// process runs under another account, creates the folders, and logs each step.
+void ResolveUserFolders();
+
+std::wstring GetProcessUserName();
+// The user of the session attached to the physical console; empty when nobody is.
+std::wstring GetLogonUserName();
+
+// Each getter returns a copy; an entry that is still empty resolves the set first.
+std::wstring GetDownloadFolder();
+std::wstring GetAppDataFolder();
+std::wstring GetTempFolder();
+std::wstring GetPublicDesktopLinkPath();
+std::wstring GetDesktopLinkPath();
+
+// <program files>\Lumetra, worked out on first use and then kept.
+std::wstring GetDefaultInstallFolder();
+
+// The interface font face name, set once at start-up from the string table.
+std::wstring GetUiFontName();
+void SetUiFontName(std::wstring_view faceName);
+
+// Creates every missing folder along `path`; true when the folder exists afterwards.
+bool CreateFolderPath(std::wstring_view path);

@@ -1,0 +1,13 @@
+// Install.log: the installer's one record of a run, read by users and support.
+#pragma once
+
+#include <string>
+
+// Appends one line "<local time> - <message>" to
+// <roaming application data>\Lumetra\Log\Install.log. `format` is a wide printf format;
+// text that is not the caller's own (paths, the command line) goes in as the argument of
+// "%ls", never as the format. Never fails towards the caller.
+void WriteInstallLog(const wchar_t* format, ...);
+
+// The log folder of the process's own user, created if missing.
+std::wstring GetLogFolder();

@@ -1,0 +1,7 @@
+list(APPEND LUMETRA_CORE_SOURCES
+  src/ui/placeholders.cpp
+  src/ui/window_placement.cpp)
+list(APPEND LUMETRA_WIN_SOURCES
+  src/ui/framework/dialog.cpp
+  src/ui/installer_dlg.cpp
+  src/ui/texts.cpp)

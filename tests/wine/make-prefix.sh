@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Makes the test run's Wine prefixes: a template (copied by tests that need a clean
+# machine) and the shared prefix, kept alive by a persistent wineserver, and starts a
+# private Xvfb display for the run.
+set -euo pipefail
+root=${1:?usage: make-prefix.sh TEST_ROOT}
+here=$(cd "$(dirname "$0")" && pwd)
+
+"$here/stop-prefix.sh" "$root" || true
+rm -rf "$root"
+mkdir -p "$root"
+source "$here/wine-env.sh" "$root"
+
+# A display of our own, picked by Xvfb among the free ones.
+exec 3>"$root/display.number"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$root/xvfb.log" 2>&1 &
+echo $! >"$root/xvfb.pid"
+exec 3>&-
+for _ in $(seq 100); do [ -s "$root/display.number" ] && break; sleep 0.1; done
+echo ":$(tr -d '\n' <"$root/display.number")" >"$root/display"
+export DISPLAY=$(cat "$root/display")
+
+export WINEPREFIX=$root/template
+start=$(date +%s)
+wineboot -i >"$root/wineboot.log" 2>&1
+wineserver -w
+# Desktop, Downloads... are links into $HOME: make them real folders of this prefix so
+# that every copy of the template has its own.
+for link in "$WINEPREFIX"/drive_c/users/*/*; do
+  if [ -L "$link" ]; then rm "$link"; mkdir -p "$link"; fi
+done
+cp /usr/share/fonts/truetype/wqy/wqy-microhei.ttc "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+echo "template prefix ready in $(( $(date +%s) - start )) s"
+
+cp -a "$root/template" "$root/prefix"
+export WINEPREFIX=$root/prefix
+wineserver -p
+echo "shared prefix $WINEPREFIX on display $DISPLAY"
