@@ -1,0 +1,126 @@
+#include "system/install_log.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "system/folder_set.h"
+#include "win/win_test_support.h"
+
+namespace {
+
+using test_support::ReadFileBytes;
+using test_support::RoamingFolder;
+
+std::wstring LogFolder() { return RoamingFolder() + L"\\Lumetra\\Log"; }
+std::wstring LogFile() { return LogFolder() + L"\\Install.log"; }
+
+void RemoveLogFolder() {
+  DeleteFileW(LogFile().c_str());
+  RemoveDirectoryW(LogFolder().c_str());
+}
+
+}  // namespace
+
+TEST(InstallLog, FirstLineCreatesTheFolderChainAndIsWrittenWithCrLf) {
+  RemoveLogFolder();
+  ASSERT_FALSE(GetFileAttributesW(LogFolder().c_str()) != INVALID_FILE_ATTRIBUTES);
+
+  WriteInstallLog(L"ProcessUser: %ls, LogonUser: %ls", L"user1", L"user1");
+
+  const std::string bytes = ReadFileBytes(LogFile());
+  EXPECT_TRUE(std::regex_match(
+      bytes, std::regex(R"(\d{4}-\d{2}-\d{2}, \d{2}:\d{2}:\d{2} - ProcessUser: user1, LogonUser: user1\r\n)")))
+      << bytes;
+}
+
+TEST(InstallLog, AppendsAndKeepsPercentSignsOfArguments) {
+  RemoveLogFolder();
+  WriteInstallLog(L"Install app");
+  WriteInstallLog(L"%ls", L"C:\\100%\\setup.exe %d %s");
+  WriteInstallLog(L"cmdline: %ls", L"");
+  const std::string bytes = ReadFileBytes(LogFile());
+  EXPECT_TRUE(std::regex_match(bytes, std::regex(R"(.{20} - Install app\r\n)"
+                                                 R"(.{20} - C:\\100%\\setup\.exe %d %s\r\n)"
+                                                 R"(.{20} - cmdline: \r\n)")))
+      << bytes;
+}
+
+TEST(InstallLog, TwoThreadsWritingAtOnceLoseAndMixNoLine) {
+  RemoveLogFolder();
+  constexpr int kLinesPerThread = 500;
+  auto writer = [](const wchar_t* name) {
+    for (int i = 0; i < kLinesPerThread; ++i) WriteInstallLog(L"%ls line %d end", name, i);
+  };
+  std::thread first(writer, L"first");
+  std::thread second(writer, L"second");
+  first.join();
+  second.join();
+
+  std::istringstream lines(ReadFileBytes(LogFile()));
+  const std::regex wellFormed(R"(.{20} - (first|second) line (\d+) end\r)");
+  int seen[2][kLinesPerThread] = {};
+  int total = 0;
+  for (std::string line; std::getline(lines, line); ++total) {
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(line, match, wellFormed)) << "mixed line: " << line;
+    ++seen[match[1] == "first" ? 0 : 1][std::stoi(match[2])];
+  }
+  EXPECT_EQ(total, 2 * kLinesPerThread);
+  for (const auto& writerLines : seen)
+    for (int count : writerLines) EXPECT_EQ(count, 1);
+}
+
+TEST(InstallLog, ALineWaitsWhileAnotherWriterHoldsTheFile) {
+  RemoveLogFolder();
+  WriteInstallLog(L"before");
+  HANDLE holder = CreateFileW(LogFile().c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  std::thread release([holder] {
+    Sleep(300);
+    CloseHandle(holder);
+  });
+  WriteInstallLog(L"after");
+  release.join();
+  EXPECT_NE(ReadFileBytes(LogFile()).find(" - after\r\n"), std::string::npos);
+}
+
+TEST(CreateFolderPath, CreatesEveryMissingFolderWithOrWithoutTrailingBackslash) {
+  const std::wstring root = RoamingFolder() + L"\\folder-path-test";
+  for (const std::wstring& path : {root + L"\\a\\b\\c", root + L"\\x\\y\\"}) {
+    EXPECT_TRUE(CreateFolderPath(path));
+    EXPECT_NE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_TRUE(CreateFolderPath(path)) << "an existing folder is fine too";
+  }
+  EXPECT_FALSE(CreateFolderPath(L"\\no-drive\\folder"));
+  for (const wchar_t* leaf : {L"\\a\\b\\c", L"\\a\\b", L"\\a", L"\\x\\y", L"\\x", L""})
+    RemoveDirectoryW((root + leaf).c_str());
+}
+
+TEST(CreateFolderPath, FailsWhereAFileStandsInTheWay) {
+  const std::wstring file = RoamingFolder() + L"\\folder-path-blocker";
+  CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  EXPECT_FALSE(CreateFolderPath(file + L"\\sub"));
+  DeleteFileW(file.c_str());
+}
+
+TEST(UserFolders, ResolveLogsAndCreatesTheFolders) {
+  RemoveLogFolder();
+  ResolveUserFolders();
+  const std::string log = ReadFileBytes(LogFile());
+  const std::wstring temp = GetTempFolder();
+  EXPECT_EQ(temp, RoamingFolder() + L"\\Lumetra\\Temp");
+  EXPECT_NE(GetFileAttributesW(temp.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(log.find(" - ProcessUser: "), std::string::npos);
+  EXPECT_NE(log.find(" - Original appdata tmp folder: "), std::string::npos);
+  EXPECT_NE(log.find(" - Original appdata module folder: "), std::string::npos);
+  // Under one account at the console, nothing is moved.
+  EXPECT_EQ(log.find("logon user is different"), std::string::npos);
+  EXPECT_EQ(GetDefaultInstallFolder().substr(1), L":\\Program Files\\Lumetra");
+  EXPECT_TRUE(GetDesktopLinkPath().ends_with(L"\\Desktop\\Lumetra.lnk"));
+}
