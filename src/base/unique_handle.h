@@ -112,3 +112,14 @@ struct CoTaskMemTraits {
   static void Close(Handle h) { ::CoTaskMemFree(h); }
 };
 using ScopedCoTaskString = UniqueHandle<CoTaskMemTraits>;
+
+// COM interface pointers: the owner holds one reference and releases it.
+template <typename Interface>
+struct ComTraits {
+  using Handle = Interface*;
+  static Handle Null() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { h->Release(); }
+};
+template <typename Interface>
+using ScopedComPtr = UniqueHandle<ComTraits<Interface>>;
