@@ -4,12 +4,39 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include <set>
+
 #include "base/unique_handle.h"
+#include "system/install_log.h"
 
 namespace {
 
+constexpr DWORD kGraceMs = 3000;
+// TerminateProcess only starts the end; give it this long to finish.
+constexpr DWORD kTerminateWaitMs = 5000;
+// A process that cannot be opened may just be ending: try a few times before giving up.
+constexpr int kOpenAttempts = 10;
+constexpr DWORD kOpenRetryMs = 100;
+// However many processes of the name come and go, the job ends after this.
+constexpr ULONGLONG kKillJobLimitMs = 60000;
+
 bool SameExeName(const wchar_t* a, const std::wstring& b) {
   return CompareStringOrdinal(a, -1, b.c_str(), static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// First process of the name in a fresh snapshot whose id is not in `skip`; 0 if none.
+DWORD FindProcessIdExcept(const std::wstring& exeName, const std::set<DWORD>& skip) {
+  if (exeName.empty()) return 0;
+  ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot.valid()) return 0;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+       more = Process32NextW(snapshot.get(), &entry)) {
+    if (entry.szExeFile[0] == L'\0' || !SameExeName(entry.szExeFile, exeName)) continue;
+    if (skip.count(entry.th32ProcessID) == 0) return entry.th32ProcessID;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -18,26 +45,68 @@ bool RunProgram(int showCommand, bool wait, const std::wstring& workingFolder,
                 const std::wstring& file, const std::wstring& parameters) {
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof(info);
-  info.fMask = SEE_MASK_NOCLOSEPROCESS;
+  // No error box: callers run on worker threads and report a failed start themselves.
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
   info.lpVerb = L"open";
   info.lpFile = file.c_str();
-  info.lpParameters = parameters.c_str();
-  info.lpDirectory = workingFolder.c_str();
+  info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+  info.lpDirectory = workingFolder.empty() ? nullptr : workingFolder.c_str();
   info.nShow = showCommand;
   const bool started = ShellExecuteExW(&info) != FALSE;
-  ScopedHandle process(info.hProcess);
+  ScopedHandle process(started ? info.hProcess : nullptr);
   if (started && wait && process.valid()) WaitForSingleObject(process.get(), INFINITE);
   return started;
 }
 
 bool IsProcessRunning(const std::wstring& exeName) {
-  ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot.valid()) return false;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
-       more = Process32NextW(snapshot.get(), &entry)) {
-    if (SameExeName(entry.szExeFile, exeName)) return true;
+  return FindProcessIdExcept(exeName, {}) != 0;
+}
+
+unsigned long FindProcessId(const std::wstring& exeName) {
+  return FindProcessIdExcept(exeName, {});
+}
+
+bool KillProcessesByName(const std::wstring& exeName) {
+  const ULONGLONG deadline = GetTickCount64() + kKillJobLimitMs;
+  // Processes seen ending (an ended process may linger in the list while handles to it
+  // stay open) and processes given up on; neither is looked at again.
+  std::set<DWORD> done;
+  size_t givenUp = 0;
+  int failedOpens = 0;
+  DWORD lastFailedId = 0;
+  for (;;) {
+    const DWORD id = FindProcessIdExcept(exeName, done);
+    if (id == 0) break;
+    if (GetTickCount64() >= deadline) {
+      WriteInstallLog(L"Processes named %ls still running after %lu s, giving up", exeName.c_str(),
+                      static_cast<unsigned long>(kKillJobLimitMs / 1000));
+      return false;
+    }
+    ScopedHandle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, TRUE, id));
+    if (!process.valid()) {
+      const DWORD error = GetLastError();
+      failedOpens = (id == lastFailedId) ? failedOpens + 1 : 1;
+      lastFailedId = id;
+      if (failedOpens < kOpenAttempts) {
+        Sleep(kOpenRetryMs);
+        continue;
+      }
+      WriteInstallLog(L"Cannot open process %ls (id %lu, error %lu), giving up on it",
+                      exeName.c_str(), static_cast<unsigned long>(id),
+                      static_cast<unsigned long>(error));
+      done.insert(id);
+      ++givenUp;
+      continue;
+    }
+    if (WaitForSingleObject(process.get(), kGraceMs) != WAIT_OBJECT_0) {
+      TerminateProcess(process.get(), 1);
+      if (WaitForSingleObject(process.get(), kTerminateWaitMs) != WAIT_OBJECT_0) {
+        WriteInstallLog(L"Process %ls (id %lu) did not end when terminated, giving up on it",
+                        exeName.c_str(), static_cast<unsigned long>(id));
+        ++givenUp;
+      }
+    }
+    done.insert(id);
   }
-  return false;
+  return givenUp == 0;
 }

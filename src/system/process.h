@@ -1,13 +1,23 @@
-// Starting programs and finding running processes by executable name.
+// Starting programs and finding or ending running processes by executable name.
 #pragma once
 
 #include <string>
 
 // Starts `file` through the shell ("open") with the given parameters, working folder
 // and show command. With `wait`, blocks until the program ends; its exit code does not
-// matter. False when the program could not be started.
+// matter. False when the program could not be started; a failed start shows nothing.
 bool RunProgram(int showCommand, bool wait, const std::wstring& workingFolder,
                 const std::wstring& file, const std::wstring& parameters);
 
 // Whether a process with this executable file name (no folder; letter case ignored) runs.
 bool IsProcessRunning(const std::wstring& exeName);
+
+// Id of the first process of that name in a fresh snapshot; 0 when there is none, when
+// the name is empty or when no snapshot can be taken.
+unsigned long FindProcessId(const std::wstring& exeName);
+
+// Ends every process of that name: each gets a grace of 3 s to end on its own, then is
+// terminated with exit code 1. True once none is left. A process that cannot be opened
+// or does not end even when terminated is given up on (logged), and so is the whole job
+// after a minute; the answer is then false.
+bool KillProcessesByName(const std::wstring& exeName);

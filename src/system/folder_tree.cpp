@@ -1,0 +1,76 @@
+#include "system/folder_tree.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "base/unique_handle.h"
+#include "system/integration_paths.h"
+
+namespace {
+
+// Junctions, symbolic links and the like are reparse points. The tree is removed by an
+// elevated process in folders a user can write to, so such an entry is removed as
+// itself and never walked into: it may lead anywhere on the machine.
+bool IsLinkLike(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+
+void RemoveLink(const std::wstring& path, DWORD attributes) {
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+    RemoveDirectoryW(path.c_str());
+  else
+    DeleteFileW(path.c_str());
+}
+
+// A read-only file or folder cannot be deleted as it is; the tree is meant to go whole.
+void ClearReadOnly(const std::wstring& path, DWORD attributes) {
+  if (attributes & FILE_ATTRIBUTE_READONLY)
+    SetFileAttributesW(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+}
+
+std::wstring WithoutTrailingBackslashes(std::wstring path) {
+  while (path.size() > 1 && path.back() == L'\\') path.pop_back();
+  return path;
+}
+
+void DeleteFolderEntries(const std::wstring& folder) {
+  WIN32_FIND_DATAW found{};
+  ScopedFindHandle find(FindFirstFileW(FolderSearchPattern(folder).c_str(), &found));
+  if (!find.valid()) return;
+  const std::wstring prefix = WithoutTrailingBackslashes(folder) + L"\\";
+  do {
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const std::wstring entry = prefix + name;
+    const DWORD attributes = found.dwFileAttributes;
+    if (IsLinkLike(attributes)) {
+      RemoveLink(entry, attributes);
+    } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      DeleteFolderTree(entry);
+    } else {
+      ClearReadOnly(entry, attributes);
+      DeleteFileW(entry.c_str());
+    }
+  } while (FindNextFileW(find.get(), &found));
+}
+
+}  // namespace
+
+void DeleteFolderTree(const std::wstring& path) {
+  if (IsTooShortToDeleteAsTree(path)) return;
+  const std::wstring bare = WithoutTrailingBackslashes(path);
+  const DWORD attributes = GetFileAttributesW(bare.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && IsLinkLike(attributes)) {
+    RemoveLink(bare, attributes);
+    return;
+  }
+  DeleteFolderEntries(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES) ClearReadOnly(bare, attributes);
+  RemoveDirectoryW(path.c_str());
+}
+
+std::wstring RemoveMakerAppDataFolder() {
+  wchar_t roaming[MAX_PATH] = {};
+  if (!SHGetSpecialFolderPathW(nullptr, roaming, CSIDL_APPDATA, FALSE)) roaming[0] = L'\0';
+  const std::wstring folder = MakerAppDataFolder(roaming);
+  DeleteFolderTree(folder);
+  return folder;
+}

@@ -1,0 +1,7 @@
+// The product's start-up entry: the per-user Run value that starts it at logon.
+#pragma once
+
+#include <string>
+
+// Writes HKCU\...\Run value "Lumetra" = "\"<exePath>\" /WinStart". True when written.
+bool SetRunAtStartup(const std::wstring& exePath);
