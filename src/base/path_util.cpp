@@ -23,3 +23,9 @@ std::vector<std::wstring> PrefixesBeforeBackslashes(std::wstring_view path) {
     if (path[i] == L'\\') prefixes.emplace_back(path.substr(0, i));
   return prefixes;
 }
+
+std::wstring GetUrlFileName(std::wstring_view url) {
+  const size_t last = url.rfind(L'/');
+  if (last == std::wstring_view::npos || last == 0) return std::wstring();
+  return std::wstring(url.substr(last + 1));
+}

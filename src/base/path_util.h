@@ -20,3 +20,7 @@ std::wstring AppendProductFolder(std::wstring_view base);
 // The prefixes of `path` that end right before each backslash, in order
 // (C:\a\b -> "C:", "C:\a"). What a folder creator walks.
 std::vector<std::wstring> PrefixesBeforeBackslashes(std::wstring_view path);
+
+// The text after the last slash of a URL (empty when the URL ends in one); empty when the
+// URL has no slash after its first character. Names a downloaded file after its URL.
+std::wstring GetUrlFileName(std::wstring_view url);

@@ -1,0 +1,13 @@
+// One downloadable file as the server configuration describes it.
+#pragma once
+
+#include <string>
+
+struct PackageInfo {
+  std::wstring url;
+  std::wstring md5;        // expected MD5 text, 32 hexadecimal digits
+  std::wstring version;    // package version; for .NET the probe's version text
+  std::wstring osSupport;  // two-part OS versions it may be installed on, or "all"
+  int needed = 0;          // non-zero: the file has to be fetched
+  int size = 0;            // expected size in bytes
+};

@@ -1,0 +1,6 @@
+list(APPEND LUMETRA_CORE_SOURCES
+  src/config/server_config.cpp
+  src/config/version.cpp)
+list(APPEND LUMETRA_WIN_SOURCES
+  src/config/installed_product.cpp
+  src/config/system_config_platform.cpp)

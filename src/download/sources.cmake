@@ -1,0 +1,6 @@
+list(APPEND LUMETRA_CORE_SOURCES
+  src/download/md5_core.cpp
+  src/download/download_rules.cpp)
+list(APPEND LUMETRA_WIN_SOURCES
+  src/download/check_download_file.cpp
+  src/download/md5_digest.cpp)
