@@ -13,7 +13,7 @@ source "$here/wine-env.sh" "$root"
 
 # A display of our own, picked by Xvfb among the free ones.
 exec 3>"$root/display.number"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$root/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$root/xvfb.log" 2>&1 &
 echo $! >"$root/xvfb.pid"
 exec 3>&-
 for _ in $(seq 100); do [ -s "$root/display.number" ] && break; sleep 0.1; done
@@ -22,7 +22,7 @@ export DISPLAY=$(cat "$root/display")
 
 export WINEPREFIX=$root/template
 start=$(date +%s)
-wineboot -i >"$root/wineboot.log" 2>&1
+wineboot -i </dev/null >"$root/wineboot.log" 2>&1
 wineserver -w
 # Desktop, Downloads... are links into $HOME: make them real folders of this prefix so
 # that every copy of the template has its own.
@@ -34,5 +34,9 @@ echo "template prefix ready in $(( $(date +%s) - start )) s"
 
 cp -a "$root/template" "$root/prefix"
 export WINEPREFIX=$root/prefix
-wineserver -p
+# Everything that outlives this script must not hold its output open, or ctest waits
+# for it: the persistent server, and the prefix's services, which the first Wine process
+# starts and which inherit that process's output.
+wineserver -p </dev/null >/dev/null 2>&1
+wine cmd /c exit </dev/null >>"$root/wineboot.log" 2>&1
 echo "shared prefix $WINEPREFIX on display $DISPLAY"

@@ -1,0 +1,114 @@
+# Sourced by the end-to-end tests: each test gets a clean copy of the run's template
+# prefix, a private Xvfb display, and helpers to drive the installer as a person would.
+set -euo pipefail
+
+E2E_NAME=$(basename "$0" .sh)
+: "${LUMETRA_TEST_ROOT:?run through ctest}"
+E2E_DIR=$LUMETRA_TEST_ROOT/e2e/$E2E_NAME
+rm -rf "$E2E_DIR"
+mkdir -p "$E2E_DIR"
+
+export WINEPREFIX=$E2E_DIR/prefix
+source "$LUMETRA_SOURCE_DIR/tests/wine/wine-env.sh" "$LUMETRA_TEST_ROOT"
+cp -a "$LUMETRA_TEST_ROOT/template" "$WINEPREFIX"
+rm -f "$WINEPREFIX"/wineserver* 2>/dev/null || true
+
+E2E_PIDS=()
+E2E_XVFB_PID=
+e2e_cleanup() {
+  local status=$?
+  wineserver -k 2>/dev/null || true
+  for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+  [ -n "$E2E_XVFB_PID" ] && kill "$E2E_XVFB_PID" 2>/dev/null || true
+  if [ "$status" -eq 0 ]; then echo "PASS $E2E_NAME"; else echo "FAIL $E2E_NAME (files in $E2E_DIR)"; fi
+}
+trap e2e_cleanup EXIT
+
+exec 3>"$E2E_DIR/display.number"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$E2E_DIR/xvfb.log" 2>&1 &
+E2E_XVFB_PID=$!
+exec 3>&-
+for _ in $(seq 100); do [ -s "$E2E_DIR/display.number" ] && break; sleep 0.1; done
+export DISPLAY=":$(tr -d '\n' <"$E2E_DIR/display.number")"
+
+WIN_USER=$(whoami)
+USER_DIR=$WINEPREFIX/drive_c/users/$WIN_USER
+DOWNLOADS=$USER_DIR/Downloads
+DOWNLOADS_WIN="C:\\users\\$WIN_USER\\Downloads"
+INSTALL_LOG=$USER_DIR/AppData/Roaming/Lumetra/Log/Install.log
+CAPTION="Lumetra Installer"
+
+fail() { echo "FAILED: $*" >&2; exit 1; }
+
+# Starts a Windows program of this prefix in the background; its pid is in E2E_LAST_PID.
+start_wine() {
+  wine "$@" >>"$E2E_DIR/wine.out" 2>&1 &
+  E2E_LAST_PID=$!
+  E2E_PIDS+=("$E2E_LAST_PID")
+}
+
+# wait_exit PID SECONDS: true when the process ended in time.
+wait_exit() {
+  local pid=$1 deadline=$((SECONDS + $2))
+  while kill -0 "$pid" 2>/dev/null; do
+    [ "$SECONDS" -ge "$deadline" ] && return 1
+    sleep 0.1
+  done
+  return 0
+}
+
+# find_window NAME SECONDS: prints the X window id of the visible window with that title.
+find_window() {
+  local deadline=$((SECONDS + $2)) id
+  while [ "$SECONDS" -lt "$deadline" ]; do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 || true)
+    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    sleep 0.2
+  done
+  return 1
+}
+
+count_windows() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l; }
+
+# window_origin WID: "LEFT TOP"; window_size WID: "WIDTHxHEIGHT".
+window_origin() { xdotool getwindowgeometry "$1" | sed -n 's/.*Position: \([0-9-]*\),\([0-9-]*\).*/\1 \2/p'; }
+window_size() { xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: \([0-9x]*\).*/\1/p'; }
+
+# Keys reach only the window under the pointer when no window manager runs.
+press_key_in() {
+  local wid=$1 key=$2 x y
+  read -r x y < <(window_origin "$wid")
+  xdotool mousemove $((x + 200)) $((y + 350))
+  sleep 0.2
+  xdotool key "$key"
+}
+
+screenshot() { import -window root "$E2E_DIR/$1.png"; echo "$E2E_DIR/$1.png"; }
+pixel_at() { convert "$1" -format "%[pixel:p{$2,$3}]" info:; }
+
+# The log's messages, without the time stamps, CR LF turned into LF.
+log_messages() { [ -f "$INSTALL_LOG" ] && sed -e 's/\r$//' -e 's/^[0-9-]*, [0-9:]* - //' "$INSTALL_LOG" || true; }
+
+# wait_for_log TEXT SECONDS: the exact message line appears in the log.
+wait_for_log() {
+  local deadline=$(($SECONDS + $2))
+  while [ "$SECONDS" -lt "$deadline" ]; do
+    log_messages | grep -qxF -- "$1" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+# expect_log_order LINE...: these exact messages occur in the log in this order.
+expect_log_order() {
+  local messages expected position=0 found
+  messages=$(log_messages)
+  for expected in "$@"; do
+    found=$(printf '%s\n' "$messages" | tail -n +$((position + 1)) | grep -nxF -- "$expected" | head -n1 | cut -d: -f1)
+    [ -n "$found" ] || fail "log line missing or out of order: $expected"
+    position=$((position + found))
+  done
+}
+
+# Copies the installer under test into the Downloads folder as NAME (default LumetraSetup.exe).
+place_installer() { cp "$LUMETRA_EXE" "$DOWNLOADS/${1:-LumetraSetup.exe}"; }

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# An ordinary start: the window opens borderless at 400 x 700 in the bottom-right corner,
+# the first log lines are written, a second start ends silently, and Escape closes it.
+source "$(dirname "$0")/lib.sh"
+
+place_installer
+start_wine "$DOWNLOADS/LumetraSetup.exe"
+first=$E2E_LAST_PID
+wid=$(find_window "$CAPTION" 30) || fail "no window titled '$CAPTION'"
+
+[ "$(window_size "$wid")" = "400x700" ] || fail "size $(window_size "$wid")"
+# 1280 x 1024 screen without a taskbar: 24 pixels inside the bottom-right corner.
+[ "$(window_origin "$wid")" = "856 300" ] || fail "origin $(window_origin "$wid")"
+shot=$(screenshot window)
+[ "$(pixel_at "$shot" 1056 650)" = "srgb(255,255,255)" ] || fail "window is not white"
+
+expect_log_order "$DOWNLOADS_WIN\\LumetraSetup.exe" "cmdline: " \
+  "ProcessUser: $WIN_USER, LogonUser: $WIN_USER" \
+  "Original appdata tmp folder: C:\\users\\$WIN_USER\\AppData\\Roaming\\Lumetra\\Temp"
+[ -d "$USER_DIR/AppData/Roaming/Lumetra/Modules" ] || fail "folders not created"
+
+# A second instance logs its start, then ends without a window of its own.
+lines_before=$(log_messages | grep -cxF "cmdline: ")
+start_wine "$DOWNLOADS/LumetraSetup.exe"
+wait_exit "$E2E_LAST_PID" 20 || fail "second instance still running"
+[ "$(log_messages | grep -cxF "cmdline: ")" -eq $((lines_before + 1)) ] || fail "second start not logged"
+[ "$(count_windows "$CAPTION")" -eq 1 ] || fail "second window"
+kill -0 "$first" || fail "first instance ended"
+
+press_key_in "$wid" Escape
+wait_exit "$first" 15 || fail "Escape did not close the window"
