@@ -84,7 +84,8 @@ press_key_in() {
 }
 
 screenshot() { import -window root "$E2E_DIR/$1.png"; echo "$E2E_DIR/$1.png"; }
-pixel_at() { convert "$1" -format "%[pixel:p{$2,$3}]" info:; }
+# pixel_at PNG X Y: "R,G,B" in 0..255.
+pixel_at() { convert "$1" -crop "1x1+$2+$3" -format '%[fx:int(255*r+0.5)],%[fx:int(255*g+0.5)],%[fx:int(255*b+0.5)]' info:; }
 
 # The log's messages, without the time stamps, CR LF turned into LF.
 log_messages() { [ -f "$INSTALL_LOG" ] && sed -e 's/\r$//' -e 's/^[0-9-]*, [0-9:]* - //' "$INSTALL_LOG" || true; }

@@ -12,7 +12,7 @@ wid=$(find_window "$CAPTION" 30) || fail "no window titled '$CAPTION'"
 # 1280 x 1024 screen without a taskbar: 24 pixels inside the bottom-right corner.
 [ "$(window_origin "$wid")" = "856 300" ] || fail "origin $(window_origin "$wid")"
 shot=$(screenshot window)
-[ "$(pixel_at "$shot" 1056 650)" = "srgb(255,255,255)" ] || fail "window is not white"
+[ "$(pixel_at "$shot" 1056 650)" = "255,255,255" ] || fail "window is not white"
 
 expect_log_order "$DOWNLOADS_WIN\\LumetraSetup.exe" "cmdline: " \
   "ProcessUser: $WIN_USER, LogonUser: $WIN_USER" \
