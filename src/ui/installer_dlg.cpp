@@ -1,18 +1,55 @@
 #include "ui/installer_dlg.h"
 
+#include <ctime>
+
 #include "resource_ids.h"
+#include "system/folder_set.h"
+#include "ui/app_messages.h"
 #include "ui/texts.h"
 #include "ui/window_placement.h"
+#include "workflow/start_parameters.h"
+
+namespace {
+
+// The status line of each stage (the licence stage has none).
+int StatusTextId(int stage, int errorTextId) {
+  switch (stage) {
+    case kStageChecking: return IDS_CHECKING_INTERNET;
+    case kStageOffline: return IDS_NO_INTERNET;
+    case kStageUpdatingInstaller: return IDS_UPDATING_INSTALLER;
+    case kStagePreparing: return IDS_PREPARE_TO_INSTALL;
+    case kStageDownloading: return IDS_DOWNLOADING;
+    case kStageInstalling: return IDS_INSTALLING;
+    case kStageStartingProduct: return IDS_INSTALL_COMPLETE;
+    case kStageFailed: return errorTextId;
+    case kStageOsUnsupported: return IDS_OS_UNSUPPORTED;
+    default: return 0;
+  }
+}
+
+}  // namespace
 
 CInstallerDlg::CInstallerDlg() : framework::Dialog(IDD_LUMETRASETUP_DIALOG) {}
 
 BOOL CInstallerDlg::OnInitDialog() {
+  m_uiThreadId = GetCurrentThreadId();
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_s(&local, &now);
+  m_strStartTime = FormatStartTime(local);
+  m_strInstallFolder = GetDefaultInstallFolder();
+
   SetWindowTextW(hwnd(), LoadDisplayText(IDS_CAPTION).c_str());
   HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
   SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   PlaceWindow();
   ShowWindow(hwnd(), SW_SHOW);
+
+  SetStage(kStageChecking);
+  HANDLE thread = CreateThread(nullptr, 0, MainFlowThread, static_cast<IInstallerHost*>(this), 0,
+                               nullptr);
+  if (thread) CloseHandle(thread);  // never joined: the process ends with the window
   return TRUE;
 }
 
@@ -33,14 +70,77 @@ void CInstallerDlg::PlaceWindow() {
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool CInstallerDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  if (message == WM_ERASEBKGND) {
-    RECT client{};
-    GetClientRect(hwnd(), &client);
-    FillRect(reinterpret_cast<HDC>(wParam), &client,
-             static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    result = 1;
-    return true;
+void CInstallerDlg::OnWindowThread(UINT message, WPARAM wParam) {
+  if (!hwnd()) return;
+  if (GetCurrentThreadId() == m_uiThreadId) {
+    LRESULT ignored = 0;
+    HandleMessage(message, wParam, 0, ignored);
+  } else {
+    SendMessageW(hwnd(), message, wParam, 0);
   }
-  return framework::Dialog::HandleMessage(message, wParam, lParam, result);
+}
+
+void CInstallerDlg::SetStage(int stage) { OnWindowThread(kMsgSetStage, static_cast<WPARAM>(stage)); }
+void CInstallerDlg::SetProgressPos(int position) {
+  OnWindowThread(kMsgSetProgressPos, static_cast<WPARAM>(position));
+}
+void CInstallerDlg::SetProgressTarget(int target) {
+  OnWindowThread(kMsgSetProgressTarget, static_cast<WPARAM>(target));
+}
+void CInstallerDlg::SetErrorTextId(int textId) {
+  OnWindowThread(kMsgSetErrorText, static_cast<WPARAM>(textId));
+}
+void CInstallerDlg::Close() {
+  if (hwnd()) SendMessageW(hwnd(), WM_CLOSE, 0, 0);
+}
+
+HostWindowRect CInstallerDlg::WindowRect() const {
+  RECT rect{};
+  if (hwnd()) GetWindowRect(hwnd(), &rect);
+  return HostWindowRect{rect.left, rect.top, rect.right, rect.bottom};
+}
+
+void CInstallerDlg::Paint(HDC dc) {
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  SetBkMode(dc, TRANSPARENT);
+  const int textId = StatusTextId(m_nStage, m_nErrorTextId);
+  std::wstring text = textId ? LoadDisplayText(static_cast<unsigned>(textId)) : std::wstring();
+  if (m_nStage == kStageDownloading || m_nStage == kStageUpdatingInstaller ||
+      m_nStage == kStageInstalling)
+    text += L"\n" + std::to_wstring(m_nProgressPos) + L" %";
+  RECT status{24, 460, client.right - 24, 640};
+  DrawTextW(dc, text.c_str(), -1, &status, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+}
+
+bool CInstallerDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (message) {
+    case kMsgSetStage:
+      m_nStage = static_cast<int>(wParam);
+      InvalidateRect(hwnd(), nullptr, TRUE);
+      return true;
+    case kMsgSetProgressPos:
+      m_nProgressPos = static_cast<int>(wParam);
+      InvalidateRect(hwnd(), nullptr, TRUE);
+      return true;
+    case kMsgSetProgressTarget:
+      m_nProgressTarget = static_cast<int>(wParam);
+      return true;
+    case kMsgSetErrorText:
+      m_nErrorTextId = static_cast<int>(wParam);
+      return true;
+    case WM_ERASEBKGND:
+      result = 1;
+      return true;
+    case WM_PAINT: {
+      PAINTSTRUCT paint{};
+      HDC dc = BeginPaint(hwnd(), &paint);
+      Paint(dc);
+      EndPaint(hwnd(), &paint);
+      return true;
+    }
+    default:
+      return framework::Dialog::HandleMessage(message, wParam, lParam, result);
+  }
 }
