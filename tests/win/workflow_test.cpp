@@ -1,0 +1,327 @@
+// The first worker, headless: a recording host stands in for the window, the release
+// server of the test run for the maker's web server.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include "download/md5_core.h"
+#include "resource_ids.h"
+#include "system/folder_set.h"
+#include "system/module_path.h"
+#include "win/download_test_support.h"
+#include "win/win_test_support.h"
+#include "workflow/install_worker.h"
+
+namespace {
+
+using download_test::FromLinuxPath;
+using download_test::ReleaseServer;
+using test_support::PathExists;
+using test_support::ReadFileBytes;
+using test_support::WriteFileBytes;
+
+constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumetra";
+
+class RecordingHost : public IInstallerHost {
+ public:
+  CInstallWorker& Worker() override { return worker; }
+  void SetStage(int stage) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stages_.push_back(stage);
+  }
+  void SetProgressPos(int position) override { progress = position; }
+  void SetProgressTarget(int) override {}
+  void SetErrorTextId(int textId) override { errorTextId = textId; }
+  void Close() override { closed = true; }
+  bool IsExitPromptOpen() const override { return exitPromptOpen != 0; }
+  bool IsCancelled() const override { return cancelled != 0; }
+  HostWindowRect WindowRect() const override { return {340, 120, 740, 820}; }
+  std::wstring InstallFolder() const override { return installFolder; }
+  std::wstring StartTime() const override { return L"\"05/03/2025 10:05:09\""; }
+
+  std::vector<int> Stages() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return stages_;
+  }
+  int LastStage() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return stages_.empty() ? -1 : stages_.back();
+  }
+
+  CInstallWorker worker;
+  std::atomic<int> progress{-1};
+  std::atomic<int> errorTextId{0};
+  std::atomic<bool> closed{false};
+  std::atomic<int> exitPromptOpen{0};
+  std::atomic<int> cancelled{0};
+  std::wstring installFolder;
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<int> stages_;
+};
+
+template <typename Condition>
+bool WaitFor(Condition condition, int timeoutMs = 20000) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+std::wstring OverrideFile() { return GetDownloadFolder() + L"\\TestServerForVexa.txt"; }
+std::wstring LocalConfigCopy() { return GetAppDataFolder() + L"\\Package\\update_win.ini"; }
+std::wstring ReleaseFile(const std::wstring& name) {
+  return download_test::ServerState() + L"\\release\\" + name;
+}
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+std::string LogText() {
+  return ReadFileBytes(test_support::RoamingFolder() + L"\\Lumetra\\Log\\Install.log");
+}
+
+// Counts occurrences of a whole log message.
+int LogCount(const std::string& message) {
+  const std::string log = LogText();
+  int count = 0;
+  for (size_t at = log.find(" - " + message + "\r\n"); at != std::string::npos;
+       at = log.find(" - " + message + "\r\n", at + 1))
+    ++count;
+  return count;
+}
+
+void WriteOverride(const std::wstring& url, int timeoutMs) {
+  WriteFileBytes(OverrideFile(), "{\r\n  \"ApplicationUpdate\": \"" + Narrow(url) +
+                                     "\",\r\n  \"WebConnectTimeout\": " +
+                                     std::to_string(timeoutMs) + "\r\n}\r\n");
+}
+
+struct Package {
+  std::string md5;
+  size_t size;
+};
+
+Package PublishPackage(const ReleaseServer& server, const std::wstring& name, size_t size,
+                       uint32_t seed) {
+  return Package{Md5OfBytes(server.Publish(name, size, seed)), size};
+}
+
+// A configuration with the product package for Windows 10, and optionally a newer
+// installer; no prerequisite is needed.
+std::string Configuration(const ReleaseServer& server, const std::wstring& packageName,
+                          const Package& package, const std::string& packageVersion,
+                          const std::string& installerSection = "") {
+  std::string ini =
+      "[Windows_Application]\r\nLatestVersion_10.0=App10\r\n"
+      "[App10]\r\nURL=" + Narrow(server.Url(L"/" + packageName)) + "\r\nVersion=" +
+      packageVersion + "\r\nMD5=" + package.md5 + "\r\nBytes=" + std::to_string(package.size) +
+      "\r\nOSSupport=all\r\n"
+      "[NetFramework]\r\nNeeded=0\r\n[VC2015x86]\r\nNeeded=0\r\n";
+  return ini + installerSection;
+}
+
+void RegisterInstalledProduct(const std::wstring& location, const std::wstring& version) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                            &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(key, L"InstallLocation", 0, REG_SZ, reinterpret_cast<const BYTE*>(location.c_str()),
+                 static_cast<DWORD>((location.size() + 1) * sizeof(wchar_t)));
+  RegSetValueExW(key, L"DisplayVersion", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()),
+                 static_cast<DWORD>((version.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+}
+
+// The product stand-in that records its command line, installed as Lumetra.exe.
+std::wstring InstallProductStub(const std::wstring& folder) {
+  const char* build = std::getenv("LUMETRA_BUILD_DIR");
+  const std::wstring stub = FromLinuxPath(build ? build : "") + L"\\fixtures\\product_stub.exe";
+  CreateFolderPath(folder);
+  DeleteFileW((folder + L"\\started.txt").c_str());
+  CopyFileW(stub.c_str(), (folder + L"\\Lumetra.exe").c_str(), FALSE);
+  return folder + L"\\started.txt";
+}
+
+class WorkflowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResolveUserFolders();
+    DeleteFileW(OverrideFile().c_str());
+    DeleteFileW(LocalConfigCopy().c_str());
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kUninstallKey);
+  }
+  void TearDown() override { SetUp(); }
+
+  void Run() { host.worker.RunWorkflow(host); }
+
+  ReleaseServer server;
+  RecordingHost host;
+};
+
+}  // namespace
+
+TEST_F(WorkflowTest, WithoutOverrideFileTheMakersUrlAndSixtySecondsAreUsed) {
+  CInstallWorker worker;
+  EXPECT_EQ(worker.GetServerUrl(),
+            L"http://www.corvane.example/support/software/Vexa/WindowsOS/update_win.ini");
+  EXPECT_EQ(worker.GetWebConnectTimeout(), 60000);
+  EXPECT_GE(LogCount("TestServerForVexa path: " + Narrow(OverrideFile())), 2);
+}
+
+TEST_F(WorkflowTest, ConfigurationFromTheOverrideUrlLeadsToTheLicenceStage) {
+  REQUIRE_RELEASE_SERVER(server);
+  const Package package = PublishPackage(server, L"wf-ready-package.7z", 4096, 1);
+  WriteFileBytes(ReleaseFile(L"wf-ready.ini"),
+                 Configuration(server, L"wf-ready-package.7z", package, "1.2.3.4"));
+  WriteOverride(server.Url(L"/wf-ready.ini"), 5000);
+
+  Run();
+
+  EXPECT_EQ(host.Stages(), (std::vector<int>{kStageChecking, kStagePreparing, kStageReady}));
+  EXPECT_EQ(host.worker.m_nTimeout, 5000);
+  EXPECT_EQ(server.Requests("/wf-ready.ini").size(), 1u);
+  EXPECT_EQ(LogCount("Server: " + Narrow(server.Url(L"/wf-ready.ini"))), 1);
+  EXPECT_EQ(LogCount("timeout: 5000"), 1);
+  EXPECT_EQ(LogCount("Run this..."), 1);
+  EXPECT_TRUE(PathExists(GetTempFolder() + L"\\7za.exe")) << "the extractor is written out";
+  EXPECT_TRUE(host.worker.m_config.m_application.needed);
+}
+
+TEST_F(WorkflowTest, LocalPackageCopyIsUsedWithoutAnyRequest) {
+  REQUIRE_RELEASE_SERVER(server);
+  const Package package = PublishPackage(server, L"wf-local-package.7z", 2048, 2);
+  CreateFolderPath(GetAppDataFolder() + L"\\Package");
+  WriteFileBytes(LocalConfigCopy(),
+                 Configuration(server, L"wf-local-package.7z", package, "1.2.3.4"));
+  WriteOverride(server.Url(L"/wf-local-never-asked.ini"), 5000);
+
+  Run();
+
+  EXPECT_EQ(host.LastStage(), kStageReady);
+  EXPECT_TRUE(server.Requests("/wf-local-never-asked.ini").empty());
+  EXPECT_EQ(ReadFileBytes(host.worker.m_strServerIni), ReadFileBytes(LocalConfigCopy()));
+}
+
+TEST_F(WorkflowTest, MissingConfigurationWithTheNetworkPresentIsConnectionError) {
+  REQUIRE_RELEASE_SERVER(server);
+  WriteOverride(server.Url(L"/wf-no-such-file.ini"), 5000);
+
+  Run();
+
+  EXPECT_EQ(host.LastStage(), kStageFailed);
+  EXPECT_EQ(host.errorTextId, IDS_NO_INTERNET);
+  EXPECT_EQ(LogCount("Download ini failed for other reason, stop"), 1);
+  EXPECT_FALSE(PathExists(GetTempFolder() + L"\\server.ini"));
+}
+
+TEST_F(WorkflowTest, ConfigurationWithoutEntryForThisWindowsShowsTheOsPage) {
+  REQUIRE_RELEASE_SERVER(server);
+  WriteFileBytes(ReleaseFile(L"wf-no-os.ini"),
+                 "[Windows_Application]\r\nLatestVersion_6.1=App61\r\n[App61]\r\nURL=x\r\n");
+  WriteOverride(server.Url(L"/wf-no-os.ini"), 5000);
+
+  Run();
+
+  EXPECT_EQ(host.LastStage(), kStageOsUnsupported);
+  EXPECT_EQ(LogCount("Doesn't support current OS"), 1);
+}
+
+TEST_F(WorkflowTest, NothingToFetchAndNothingInstalledIsServerConfigError) {
+  REQUIRE_RELEASE_SERVER(server);
+  WriteFileBytes(ReleaseFile(L"wf-empty.ini"),
+                 "[Windows_Application]\r\nLatestVersion_10.0=App10\r\n[App10]\r\nOSSupport=all\r\n");
+  WriteOverride(server.Url(L"/wf-empty.ini"), 5000);
+
+  Run();
+
+  EXPECT_EQ(host.Stages(), (std::vector<int>{kStageChecking, kStagePreparing, kStageFailed}));
+  EXPECT_EQ(host.errorTextId, IDS_SERVER_CONFIG_ERROR);
+  EXPECT_EQ(LogCount("app is never installed and no valid app to download"), 1);
+}
+
+TEST_F(WorkflowTest, CurrentProductInstalledIsStartedWithThePositionAndTheInstallerCloses) {
+  REQUIRE_RELEASE_SERVER(server);
+  const std::wstring location = L"C:\\lumetra-workflow-test\\installed";
+  const std::wstring started = InstallProductStub(location);
+  RegisterInstalledProduct(location, L"1.2.3.4");
+  const Package package = PublishPackage(server, L"wf-current-package.7z", 1024, 3);
+  WriteFileBytes(ReleaseFile(L"wf-current.ini"),
+                 Configuration(server, L"wf-current-package.7z", package, "1.2.3.4"));
+  WriteOverride(server.Url(L"/wf-current.ini"), 5000);
+
+  Run();
+
+  EXPECT_EQ(host.LastStage(), kStageStartingProduct);
+  EXPECT_TRUE(host.closed);
+  ASSERT_TRUE(WaitFor([&] { return PathExists(started); }, 10000)) << "product not started";
+  EXPECT_EQ(ReadFileBytes(started), "120 340 0 Corvane\n");
+  EXPECT_EQ(LogCount("No valid app to download, start the installed one: " + Narrow(location)), 1);
+  EXPECT_TRUE(server.Requests("/wf-current-package.7z").empty());
+}
+
+TEST_F(WorkflowTest, StartingAProductThatIsNotThereShowsServerConfigError) {
+  host.worker.m_config.m_strInstallLocation = L"C:\\lumetra-workflow-test\\nowhere";
+  host.worker.StartUpgrader(host, true);
+  EXPECT_EQ(host.LastStage(), kStageFailed);
+  EXPECT_EQ(host.errorTextId, IDS_SERVER_CONFIG_ERROR);
+  EXPECT_FALSE(host.closed);
+  EXPECT_EQ(LogCount("app exe not exist, C:\\lumetra-workflow-test\\nowhere\\Upgrader.exe"), 1);
+}
+
+TEST_F(WorkflowTest, UpgraderOfAFreshInstallGetsTheStartTimeFromTheChosenFolder) {
+  host.installFolder = L"C:\\lumetra-workflow-test\\fresh";
+  const std::wstring started = InstallProductStub(host.installFolder);
+  CopyFileW((host.installFolder + L"\\Lumetra.exe").c_str(),
+            (host.installFolder + L"\\Upgrader.exe").c_str(), FALSE);
+  host.worker.StartUpgrader(host, true);
+  EXPECT_TRUE(host.closed);
+  ASSERT_TRUE(WaitFor([&] { return PathExists(started); }, 10000));
+  EXPECT_EQ(ReadFileBytes(started), "120 340 \"05/03/2025 10:05:09\" Corvane\n");
+}
+
+// A newer installer whose digest does not match is fetched again and again while the
+// window stays in stage 2; once it matches, an open cancel confirmation holds the
+// hand-over back, and a confirmed cancel closes without starting anything.
+TEST_F(WorkflowTest, NewInstallerIsRefetchedUntilItMatchesAndCancelHoldsTheHandOverBack) {
+  REQUIRE_RELEASE_SERVER(server);
+  const std::string good = server.Publish(L"wf-new-installer.exe", 8192, 4);
+  server.Publish(L"wf-new-installer.exe", 8192, 5);  // same size, other bytes: never matches
+  const Package package = PublishPackage(server, L"wf-update-package.7z", 1024, 6);
+  const std::string installer = "[Windows_Installer]\r\nDebug=InstallerNew\r\n[InstallerNew]\r\nURL=" +
+                                Narrow(server.Url(L"/wf-new-installer.exe")) +
+                                "\r\nVersion=99.0.0.0\r\nMD5=" + Md5OfBytes(good) +
+                                "\r\nBytes=8192\r\nOSSupport=all\r\n";
+  WriteFileBytes(ReleaseFile(L"wf-update.ini"),
+                 Configuration(server, L"wf-update-package.7z", package, "1.2.3.4", installer));
+  WriteOverride(server.Url(L"/wf-update.ini"), 5000);
+
+  std::thread worker([this] { Run(); });
+  const bool refetched = WaitFor([&] { return LogCount("Check new installer error") >= 3; });
+  EXPECT_TRUE(refetched) << "the mismatching installer was not fetched again";
+  EXPECT_EQ(host.LastStage(), kStageUpdatingInstaller);
+  EXPECT_FALSE(host.closed);
+
+  host.exitPromptOpen = 1;
+  WriteFileBytes(ReleaseFile(L"wf-new-installer.exe"), good);
+  EXPECT_TRUE(WaitFor([&] { return LogCount("Download new installer ok") > LogCount("Check new installer error"); }));
+  Sleep(500);
+  EXPECT_FALSE(host.closed) << "handed over while the cancel confirmation was open";
+
+  host.cancelled = 1;
+  host.exitPromptOpen = 0;
+  EXPECT_TRUE(WaitFor([&] { return host.closed.load(); }, 5000));
+  worker.join();
+
+  std::wstring folder, name;
+  GetModulePath(&folder, &name);
+  EXPECT_FALSE(PathExists(folder + L"\\tmp" + name)) << "nothing is handed over after cancel";
+  EXPECT_EQ(LogCount("Installer new version exist"), LogCount("Check new installer error") + 1);
+}
