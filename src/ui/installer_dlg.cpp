@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "base/unique_handle.h"
 #include "resource_ids.h"
 #include "system/folder_set.h"
 #include "ui/app_messages.h"
@@ -11,13 +12,15 @@
 
 namespace {
 
-// The status line of each stage (the licence stage has none).
+// The text each stage shows until the full stage layout is drawn (the licence stage
+// shows its sentence).
 int StatusTextId(int stage, int errorTextId) {
   switch (stage) {
     case kStageChecking: return IDS_CHECKING_INTERNET;
     case kStageOffline: return IDS_NO_INTERNET;
     case kStageUpdatingInstaller: return IDS_UPDATING_INSTALLER;
     case kStagePreparing: return IDS_PREPARE_TO_INSTALL;
+    case kStageReady: return IDS_LICENSE_SENTENCE;
     case kStageDownloading: return IDS_DOWNLOADING;
     case kStageInstalling: return IDS_INSTALLING;
     case kStageStartingProduct: return IDS_INSTALL_COMPLETE;
@@ -105,6 +108,10 @@ void CInstallerDlg::Paint(HDC dc) {
   GetClientRect(hwnd(), &client);
   FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   SetBkMode(dc, TRANSPARENT);
+  ScopedFont font(CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                              DEFAULT_PITCH, GetUiFontName().c_str()));
+  HGDIOBJ oldFont = SelectObject(dc, font.get());
   const int textId = StatusTextId(m_nStage, m_nErrorTextId);
   std::wstring text = textId ? LoadDisplayText(static_cast<unsigned>(textId)) : std::wstring();
   if (m_nStage == kStageDownloading || m_nStage == kStageUpdatingInstaller ||
@@ -112,6 +119,11 @@ void CInstallerDlg::Paint(HDC dc) {
     text += L"\n" + std::to_wstring(m_nProgressPos) + L" %";
   RECT status{24, 460, client.right - 24, 640};
   DrawTextW(dc, text.c_str(), -1, &status, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+  const std::wstring stageLabel = L"stage " + std::to_wstring(m_nStage);
+  SetTextColor(dc, RGB(160, 160, 160));
+  RECT label{24, client.bottom - 40, client.right - 24, client.bottom - 16};
+  DrawTextW(dc, stageLabel.c_str(), -1, &label, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
+  SelectObject(dc, oldFont);
 }
 
 bool CInstallerDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {

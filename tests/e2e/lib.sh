@@ -15,9 +15,11 @@ rm -f "$WINEPREFIX"/wineserver* 2>/dev/null || true
 
 E2E_PIDS=()
 E2E_XVFB_PID=
+E2E_CLEANUP=()  # commands run at the end, whatever happened
 e2e_cleanup() {
-  local status=$?
+  local status=$? command
   wineserver -k 2>/dev/null || true
+  for command in "${E2E_CLEANUP[@]}"; do eval "$command" || true; done
   for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
   [ -n "$E2E_XVFB_PID" ] && kill "$E2E_XVFB_PID" 2>/dev/null || true
   if [ "$status" -eq 0 ]; then echo "PASS $E2E_NAME"; else echo "FAIL $E2E_NAME (files in $E2E_DIR)"; fi
@@ -113,3 +115,46 @@ expect_log_order() {
 
 # Copies the installer under test into the Downloads folder as NAME (default LumetraSetup.exe).
 place_installer() { cp "$LUMETRA_EXE" "$DOWNLOADS/${1:-LumetraSetup.exe}"; }
+
+# start_release_server [PREFIX COMMAND...]: a release server of this test (inside a
+# network namespace when a prefix command such as "nsenter -t PID -n" is given).
+# Sets SERVER_STATE (files to serve go into $SERVER_STATE/release) and SERVER_URL.
+start_release_server() {
+  SERVER_STATE=$E2E_DIR/release-server
+  "$@" "$LUMETRA_SOURCE_DIR/tools/release_server/start-for-tests.sh" \
+    "$LUMETRA_NATIVE_BUILD_DIR/tools/release_server" "$SERVER_STATE" >/dev/null
+  E2E_CLEANUP+=("$LUMETRA_SOURCE_DIR/tools/release_server/stop-for-tests.sh '$SERVER_STATE'")
+  SERVER_URL="http://127.0.0.1:$(cat "$SERVER_STATE/port")"
+}
+
+# write_override URL TIMEOUT_MS: points the installer at a test server.
+write_override() {
+  printf '{\r\n  "ApplicationUpdate": "%s",\r\n  "WebConnectTimeout": %s\r\n}\r\n' "$1" "$2" \
+    >"$DOWNLOADS/TestServerForVexa.txt"
+}
+
+md5_of() { md5sum "$1" | cut -d' ' -f1; }
+size_of() { stat -c %s "$1"; }
+
+# publish_package NAME BYTES: a file of random bytes in the release folder.
+publish_package() { head -c "$2" /dev/urandom >"$SERVER_STATE/release/$1"; }
+
+# ini_package_section NAME SECTION VERSION: an INI section describing a released file.
+ini_package_section() {
+  local file=$SERVER_STATE/release/$1
+  printf '[%s]\r\nURL=%s/%s\r\nVersion=%s\r\nMD5=%s\r\nBytes=%s\r\nOSSupport=all\r\n' \
+    "$2" "$SERVER_URL" "$1" "$3" "$(md5_of "$file")" "$(size_of "$file")"
+}
+
+# reg_add KEY NAME VALUE: a REG_SZ value in this prefix's registry.
+reg_add() { wine reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1; }
+
+# install_product_stub WINDOWS_FOLDER: the recording stand-in as Lumetra.exe there;
+# prints the Linux path of the file it records its command lines in.
+install_product_stub() {
+  local folder
+  folder=$(winepath -u "$1" 2>/dev/null)
+  mkdir -p "$folder"
+  cp "$LUMETRA_BUILD_DIR/fixtures/product_stub.exe" "$folder/Lumetra.exe"
+  echo "$folder/started.txt"
+}
