@@ -18,6 +18,7 @@ source tests/wine/wine-env.sh "$root"
 xvfb_pid=
 cleanup() {
   wineserver -k 2>/dev/null || true
+  tools/release_server/stop-for-tests.sh "$root/release-server"
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
@@ -38,7 +39,14 @@ if [ ! -d "$WINEPREFIX" ]; then
   wineserver -w
 fi
 
+# A local release on 127.0.0.1, and the override file that points the installer at it.
+tools/release_server/start-for-tests.sh build/native/tools/release_server "$root/release-server"
+base_url=http://127.0.0.1:$(cat "$root/release-server/port")
+scripts/make-sample-release.sh "$root/release-server/release" "$base_url" build/win/fixtures
+
 downloads=$(echo "$WINEPREFIX"/drive_c/users/*/Downloads)
+printf '{\r\n  "ApplicationUpdate": "%s/update_win.ini",\r\n  "WebConnectTimeout": 30000\r\n}\r\n' \
+  "$base_url" >"$downloads/TestServerForVexa.txt"
 cp build/win/LumetraSetup.exe "$downloads/LumetraSetup.exe"
 echo "demo: starting $downloads/LumetraSetup.exe"
 wine "$downloads/LumetraSetup.exe" >"$root/wine.out" 2>&1 &
@@ -55,5 +63,7 @@ else
   wait "$installer" || true
 fi
 log=$(echo "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Lumetra/Log/Install.log)
+echo "demo: requests the release server saw:"
+cat "$root/release-server/requests.log" || true
 echo "demo: install log $log"
 tail -n 20 "$log" || true
