@@ -70,8 +70,22 @@ set(LUMETRA_TEST_ENV
     LUMETRA_BUILD_DIR=${CMAKE_BINARY_DIR}
     LUMETRA_NATIVE_BUILD_DIR=${LUMETRA_NATIVE_BUILD_DIR})
 
+# The native release server, for the tests that download: started after the prefix (whose
+# setup empties the test root), stopped by its process id after them.
+set(LUMETRA_RELEASE_SERVER_STATE ${LUMETRA_TEST_ROOT}/release-server)
+add_test(NAME release_server_start
+         COMMAND ${CMAKE_SOURCE_DIR}/tools/release_server/start-for-tests.sh
+                 ${LUMETRA_NATIVE_BUILD_DIR}/tools/release_server ${LUMETRA_RELEASE_SERVER_STATE})
+add_test(NAME release_server_stop
+         COMMAND ${CMAKE_SOURCE_DIR}/tools/release_server/stop-for-tests.sh
+                 ${LUMETRA_RELEASE_SERVER_STATE})
+set_tests_properties(release_server_start PROPERTIES FIXTURES_SETUP release_server
+                     FIXTURES_REQUIRED wine_prefix)
+set_tests_properties(release_server_stop PROPERTIES FIXTURES_CLEANUP release_server)
+list(APPEND LUMETRA_TEST_ENV LUMETRA_RELEASE_SERVER_STATE=${LUMETRA_RELEASE_SERVER_STATE})
+
 add_test(NAME win_tests COMMAND win_tests --gtest_color=no)
-set_tests_properties(win_tests PROPERTIES FIXTURES_REQUIRED wine_prefix
+set_tests_properties(win_tests PROPERTIES FIXTURES_REQUIRED "wine_prefix;release_server"
                      ENVIRONMENT "${LUMETRA_TEST_ENV}" TIMEOUT 900)
 
 # End-to-end: the real installer under Wine on a private Xvfb display.

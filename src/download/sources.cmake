@@ -3,4 +3,6 @@ list(APPEND LUMETRA_CORE_SOURCES
   src/download/download_rules.cpp)
 list(APPEND LUMETRA_WIN_SOURCES
   src/download/check_download_file.cpp
+  src/download/destination_file.cpp
+  src/download/http_download.cpp
   src/download/md5_digest.cpp)

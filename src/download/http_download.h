@@ -1,0 +1,26 @@
+// The installer's one network transfer: fetches a file over HTTP or HTTPS, resuming a
+// partial file left by an earlier call and transfers that break on the way.
+#pragma once
+
+#include <string>
+
+// Called with the position to show (progressBase plus this file's share of
+// progressSpan) and whether the file is complete. Returning false cancels the transfer.
+using DownloadProgressCallback = bool (*)(void* context, int position, bool finished);
+
+// Results of DownloadFile.
+inline constexpr int kDownloadComplete = 0;  // every expected byte is in the file, or the
+                                             // local Package copy was taken
+inline constexpr int kDownloadFailed = 1;    // the transfer began and failed
+inline constexpr int kDownloadNotDone = 3;   // nothing attempted, no length, or cancelled
+
+// Fetches `url` into `destinationPath`. A file named like the URL's last segment in the
+// Package folder of the application data is copied instead. `timeoutMs` bounds every
+// connect, send and receive. A partial destination file is kept on every failure, for
+// the next call to resume.
+int DownloadFile(int timeoutMs, DownloadProgressCallback callback, std::wstring url,
+                 std::wstring destinationPath, int progressBase, int progressSpan,
+                 void* context);
+
+// Where seed copies of downloads lie: <application data>\Package.
+std::wstring GetPackageSeedFolder();
