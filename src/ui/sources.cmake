@@ -1,5 +1,7 @@
 list(APPEND LUMETRA_CORE_SOURCES
   src/ui/placeholders.cpp
+  src/ui/text_language.cpp
+  src/ui/text_markers.cpp
   src/ui/window_placement.cpp)
 list(APPEND LUMETRA_WIN_SOURCES
   src/ui/framework/dialog.cpp
