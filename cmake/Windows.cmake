@@ -22,6 +22,15 @@ target_link_libraries(LumetraSetup PRIVATE lumetra_win)
 target_link_options(LumetraSetup PRIVATE -mwindows -municode)
 lumetra_add_resource_dependencies(LumetraSetup)
 
+# The same installer with a version one build higher, for the self-update tests.
+math(EXPR LUMETRA_NEXT_BUILD "${PROJECT_VERSION_TWEAK} + 1")
+add_executable(LumetraSetupNext WIN32 ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${LUMETRA_RC_FILE})
+target_link_libraries(LumetraSetupNext PRIVATE lumetra_win)
+target_link_options(LumetraSetupNext PRIVATE -mwindows -municode)
+target_compile_definitions(LumetraSetupNext PRIVATE LUMETRA_VERSION_BUILD=${LUMETRA_NEXT_BUILD})
+set_target_properties(LumetraSetupNext PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/next)
+lumetra_add_resource_dependencies(LumetraSetupNext)
+
 # --- tests under Wine ---------------------------------------------------------------
 set(LUMETRA_TEST_ROOT ${CMAKE_BINARY_DIR}/test-root)
 # Native programs the Wine tests use (the release server) come from the native build.
@@ -35,12 +44,19 @@ add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 # Fixture programs the tests start (stand-ins for the product and prerequisite installers).
 file(GLOB LUMETRA_FIXTURE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/*.cpp)
+# Fixtures that answer with the installer's own texts carry its resources.
+set(LUMETRA_FIXTURES_WITH_RESOURCES show_texts)
 foreach(fixture_source ${LUMETRA_FIXTURE_SOURCES})
   get_filename_component(fixture ${fixture_source} NAME_WE)
   add_executable(fixture_${fixture} ${fixture_source})
   set_target_properties(fixture_${fixture} PROPERTIES OUTPUT_NAME ${fixture}
                         RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fixtures)
   target_link_libraries(fixture_${fixture} PRIVATE ${LUMETRA_WIN32_LIBS})
+  if(fixture IN_LIST LUMETRA_FIXTURES_WITH_RESOURCES)
+    target_sources(fixture_${fixture} PRIVATE ${LUMETRA_RC_FILE})
+    target_link_libraries(fixture_${fixture} PRIVATE lumetra_win)
+    lumetra_add_resource_dependencies(fixture_${fixture})
+  endif()
   list(APPEND LUMETRA_FIXTURE_TARGETS fixture_${fixture})
 endforeach()
 
@@ -94,6 +110,6 @@ foreach(e2e ${LUMETRA_E2E_TESTS})
   get_filename_component(name ${e2e} NAME_WE)
   add_test(NAME e2e_${name} COMMAND bash ${e2e})
   set_tests_properties(e2e_${name} PROPERTIES FIXTURES_REQUIRED wine_prefix
-                       ENVIRONMENT "${LUMETRA_TEST_ENV};LUMETRA_EXE=$<TARGET_FILE:LumetraSetup>"
+                       ENVIRONMENT "${LUMETRA_TEST_ENV};LUMETRA_EXE=$<TARGET_FILE:LumetraSetup>;LUMETRA_NEXT_EXE=$<TARGET_FILE:LumetraSetupNext>"
                        TIMEOUT 300 RESOURCE_LOCK wine_desktop)
 endforeach()
