@@ -175,3 +175,14 @@ TEST(DownloadFile, BadArgumentsAttemptNothing) {
                          nullptr), 3);
   EXPECT_EQ(FileSize(destination), UINT64_MAX);  // never created
 }
+
+TEST(DownloadFile, DestinationThatCannotBeOpenedFails) {
+  ReleaseServer server;
+  REQUIRE_RELEASE_SERVER(server);
+  server.Publish(L"unwritable.bin", 1000, 9);
+  const std::wstring destination = ScratchFolder(L"unwritable") + L"\\missing\\unwritable.bin";
+  TraceCapture traces;
+  EXPECT_EQ(Fetch(server.Url(L"/unwritable.bin"), destination), 1);
+  EXPECT_TRUE(traces.Contains(L"Exception Download failed: " + destination));
+  EXPECT_TRUE(traces.Contains(L"Connection failed: " + destination));
+}
