@@ -13,11 +13,23 @@ namespace {
 // itself and never walked into: it may lead anywhere on the machine.
 bool IsLinkLike(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 
-void RemoveLink(const std::wstring& path, DWORD attributes) {
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-    RemoveDirectoryW(path.c_str());
-  else
-    DeleteFileW(path.c_str());
+// Deletes the link itself through a handle to the link, never by a path operation that
+// could resolve it: where the platform resolves the link even so (Wine does for Linux
+// symbolic links; a plain delete there removes the target file), the handle shows no
+// reparse point and both link and target are left alone.
+void RemoveLink(const std::wstring& path) {
+  ScopedHandle link(
+      CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!link.valid()) return;
+  FILE_ATTRIBUTE_TAG_INFO opened{};
+  if (!GetFileInformationByHandleEx(link.get(), FileAttributeTagInfo, &opened, sizeof(opened)) ||
+      !IsLinkLike(opened.FileAttributes))
+    return;
+  FILE_DISPOSITION_INFO dispose{};
+  dispose.DeleteFile = TRUE;
+  SetFileInformationByHandle(link.get(), FileDispositionInfo, &dispose, sizeof(dispose));
 }
 
 // A read-only file or folder cannot be deleted as it is; the tree is meant to go whole.
@@ -42,7 +54,7 @@ void DeleteFolderEntries(const std::wstring& folder) {
     const std::wstring entry = prefix + name;
     const DWORD attributes = found.dwFileAttributes;
     if (IsLinkLike(attributes)) {
-      RemoveLink(entry, attributes);
+      RemoveLink(entry);
     } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
       DeleteFolderTree(entry);
     } else {
@@ -59,7 +71,7 @@ void DeleteFolderTree(const std::wstring& path) {
   const std::wstring bare = WithoutTrailingBackslashes(path);
   const DWORD attributes = GetFileAttributesW(bare.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && IsLinkLike(attributes)) {
-    RemoveLink(bare, attributes);
+    RemoveLink(bare);
     return;
   }
   DeleteFolderEntries(path);

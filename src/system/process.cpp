@@ -58,9 +58,7 @@ bool RunProgram(int showCommand, bool wait, const std::wstring& workingFolder,
   return started;
 }
 
-bool IsProcessRunning(const std::wstring& exeName) {
-  return FindProcessIdExcept(exeName, {}) != 0;
-}
+bool IsProcessRunning(const std::wstring& exeName) { return FindProcessIdExcept(exeName, {}) != 0; }
 
 unsigned long FindProcessId(const std::wstring& exeName) {
   return FindProcessIdExcept(exeName, {});

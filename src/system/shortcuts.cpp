@@ -48,8 +48,8 @@ bool CreateProductShortcut(const std::wstring& targetExe) {
     return true;
   link.get()->SetPath(targetExe.c_str());
   ScopedComPtr<IPersistFile> file;
-  if (SUCCEEDED(link.get()->QueryInterface(IID_IPersistFile,
-                                           reinterpret_cast<void**>(file.receive())))) {
+  if (SUCCEEDED(
+          link.get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.receive())))) {
     const std::wstring desktopLink = GetPublicDesktopLinkPath();
     const std::wstring startMenuLink = GetStartMenuLinkPath();
     if (!desktopLink.empty()) {
@@ -60,7 +60,9 @@ bool CreateProductShortcut(const std::wstring& targetExe) {
   return true;
 }
 
-std::wstring GetStartMenuLinkPath() { return ProductLinkPath(SpecialFolder(CSIDL_COMMON_PROGRAMS)); }
+std::wstring GetStartMenuLinkPath() {
+  return ProductLinkPath(SpecialFolder(CSIDL_COMMON_PROGRAMS));
+}
 
 void DeleteStartMenuLinks() {
   DeleteIfPresent(GetStartMenuLinkPath());

@@ -1,0 +1,151 @@
+#include "system/folder_tree.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "win/system_test_support.h"
+#include "win/win_test_support.h"
+
+namespace {
+
+using system_test::ScratchFolder;
+using system_test::WinePathOf;
+using test_support::PathExists;
+using test_support::ReadFileBytes;
+using test_support::WriteFileBytes;
+
+// tree\a\b\c\deep.txt, tree\a\readonly.txt (read-only), tree\top.txt, an empty folder.
+void MakeNestedTree(const std::wstring& tree) {
+  CreateDirectoryW(tree.c_str(), nullptr);
+  for (const wchar_t* sub : {L"\\a", L"\\a\\b", L"\\a\\b\\c", L"\\empty"})
+    ASSERT_TRUE(CreateDirectoryW((tree + sub).c_str(), nullptr));
+  ASSERT_TRUE(WriteFileBytes(tree + L"\\a\\b\\c\\deep.txt", "deep"));
+  ASSERT_TRUE(WriteFileBytes(tree + L"\\a\\readonly.txt", "kept from writes"));
+  ASSERT_TRUE(SetFileAttributesW((tree + L"\\a\\readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(WriteFileBytes(tree + L"\\top.txt", "top"));
+}
+
+bool IsLink(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// A link at `link` to `target` (a folder or a file): a Windows symbolic link where the
+// platform makes one, else (under Wine) a symbolic link made from the Linux side. False
+// when neither can be made.
+bool MakeLink(const std::wstring& link, const std::string& linuxLink, const std::wstring& target,
+              const std::string& linuxTarget, bool folder) {
+  CreateSymbolicLinkW(
+      link.c_str(), target.c_str(),
+      (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+  if (IsLink(link)) return true;
+  return system_test::RunLinuxCommand("ln -s '" + linuxTarget + "' '" + linuxLink + "'", link,
+                                      10000) &&
+         IsLink(link);
+}
+
+// Wine resolves Linux symbolic links even through a handle opened on the link, so there
+// the links cannot be removed and stay behind, harmless; on Windows they are removed.
+void ExpectLinkRemovedWherePossible(const std::wstring& link) {
+  if (system_test::RunningUnderWine()) {
+    EXPECT_TRUE(!PathExists(link) || IsLink(link));
+  } else {
+    EXPECT_FALSE(PathExists(link));
+  }
+}
+
+}  // namespace
+
+TEST(DeleteFolderTree, RemovesNestedFoldersAndReadOnlyFiles) {
+  const std::wstring tree = ScratchFolder("tree-nested") + L"\\Lumetra";
+  MakeNestedTree(tree);
+  DeleteFolderTree(tree);
+  EXPECT_FALSE(PathExists(tree));
+  EXPECT_TRUE(PathExists(tree.substr(0, tree.rfind(L'\\'))));  // the parent stays
+}
+
+TEST(DeleteFolderTree, RemovesTheTreeWhenThePathEndsInABackslash) {
+  const std::wstring tree = ScratchFolder("tree-backslash") + L"\\Lumetra";
+  MakeNestedTree(tree);
+  DeleteFolderTree(tree + L"\\");
+  EXPECT_FALSE(PathExists(tree));
+}
+
+TEST(DeleteFolderTree, LeavesPathsOfThreeCharactersOrFewerAlone) {
+  // Relative paths, so that a fault could only reach the scratch folder, never a drive.
+  const std::wstring scratch = ScratchFolder("tree-short");
+  ASSERT_TRUE(CreateDirectoryW((scratch + L"\\xy").c_str(), nullptr));
+  ASSERT_TRUE(WriteFileBytes(scratch + L"\\xy\\file.txt", "stays"));
+  ASSERT_TRUE(WriteFileBytes(scratch + L"\\z.txt", "stays"));
+  wchar_t previous[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryW(scratch.c_str()));
+
+  DeleteFolderTree(L"xy");
+  DeleteFolderTree(L"xy\\");
+  DeleteFolderTree(L".");
+  DeleteFolderTree(L".\\");
+  DeleteFolderTree(L"");
+  SetCurrentDirectoryW(previous);
+
+  EXPECT_EQ(ReadFileBytes(scratch + L"\\xy\\file.txt"), "stays");
+  EXPECT_EQ(ReadFileBytes(scratch + L"\\z.txt"), "stays");
+}
+
+TEST(DeleteFolderTree, RemovesLinksInsideTheTreeButNothingOutsideIt) {
+  std::string linuxScratch;
+  const std::wstring scratch = ScratchFolder("tree-link", &linuxScratch);
+  const std::wstring outside = scratch + L"\\outside";
+  ASSERT_TRUE(CreateDirectoryW(outside.c_str(), nullptr));
+  ASSERT_TRUE(WriteFileBytes(outside + L"\\precious.txt", "precious"));
+  ASSERT_TRUE(WriteFileBytes(scratch + L"\\single.txt", "single"));
+  const std::wstring tree = scratch + L"\\tree";
+  MakeNestedTree(tree);
+  const std::wstring folderLink = tree + L"\\a\\folder-link";
+  if (!MakeLink(folderLink, linuxScratch + "/tree/a/folder-link", outside,
+                linuxScratch + "/outside", true))
+    GTEST_SKIP() << "this platform lets the test make no folder link";
+  // A link to a file only where the platform shows it as one: Wine shows a Linux link
+  // to a file as the file itself.
+  const std::wstring fileLink = tree + L"\\a\\b\\file-link.txt";
+  CreateSymbolicLinkW(fileLink.c_str(), (scratch + L"\\single.txt").c_str(),
+                      SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+  const bool withFileLink = IsLink(fileLink);
+
+  DeleteFolderTree(tree);
+
+  EXPECT_EQ(ReadFileBytes(outside + L"\\precious.txt"), "precious");
+  EXPECT_EQ(ReadFileBytes(scratch + L"\\single.txt"), "single");
+  ExpectLinkRemovedWherePossible(folderLink);
+  if (withFileLink) {
+    EXPECT_FALSE(PathExists(fileLink));
+  }
+  // Everything that is not a link, or does not hold one, is gone.
+  EXPECT_FALSE(PathExists(tree + L"\\a\\b\\c"));
+  EXPECT_FALSE(PathExists(tree + L"\\a\\readonly.txt"));
+  EXPECT_FALSE(PathExists(tree + L"\\top.txt"));
+  EXPECT_FALSE(PathExists(tree + L"\\empty"));
+  if (!system_test::RunningUnderWine()) {
+    EXPECT_FALSE(PathExists(tree));
+  }
+}
+
+TEST(DeleteFolderTree, GivenALinkLeavesItsTargetAlone) {
+  std::string linuxScratch;
+  const std::wstring scratch = ScratchFolder("tree-self-link", &linuxScratch);
+  const std::wstring outside = scratch + L"\\outside";
+  ASSERT_TRUE(CreateDirectoryW(outside.c_str(), nullptr));
+  ASSERT_TRUE(WriteFileBytes(outside + L"\\precious.txt", "precious"));
+  const std::wstring link = scratch + L"\\link";
+  if (!MakeLink(link, linuxScratch + "/link", outside, linuxScratch + "/outside", true))
+    GTEST_SKIP() << "this platform lets the test make no folder link";
+
+  DeleteFolderTree(link + L"\\");
+  DeleteFolderTree(link);
+
+  EXPECT_EQ(ReadFileBytes(outside + L"\\precious.txt"), "precious");
+  ExpectLinkRemovedWherePossible(link);
+}

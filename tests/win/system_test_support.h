@@ -1,0 +1,145 @@
+// What the process and system-integration tests share: fixture programs, scratch folders
+// inside the test run's root (reachable from Linux too), and started processes.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "base/unique_handle.h"
+
+namespace system_test {
+
+// A Linux path as Wine sees it (drive Z: is the root).
+inline std::wstring WinePathOf(const std::string& linuxPath) {
+  std::wstring path = L"Z:";
+  for (char c : linuxPath)
+    path += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
+  return path;
+}
+
+inline std::string EnvOrEmpty(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+// build/.../fixtures/<name>.exe
+inline std::wstring FixturePath(const wchar_t* name) {
+  return WinePathOf(EnvOrEmpty("LUMETRA_BUILD_DIR")) + L"\\fixtures\\" + name + L".exe";
+}
+
+inline bool RunLinuxCommand(const std::string& command, const std::wstring& done, DWORD ms);
+
+// Whether the tests run under Wine rather than on Windows.
+inline bool RunningUnderWine() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// Clean-up of scratch trees independent of the code under test. Under Wine a Linux
+// symbolic link cannot be removed from the Windows side (and deleting through it hits
+// the target), so the Linux side removes the tree; elsewhere the standard library does,
+// read-only flags cleared first.
+inline void RemoveTreeForTest(const std::wstring& folder, const std::string& linuxFolder) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  if (!fs::exists(fs::symlink_status(folder, error))) return;
+  const std::wstring gone = folder + L".removed";
+  DeleteFileW(gone.c_str());
+  if (RunLinuxCommand("rm -rf '" + linuxFolder + "' && touch '" + linuxFolder + ".removed'", gone,
+                      20000)) {
+    DeleteFileW(gone.c_str());
+    return;
+  }
+  for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error))
+    SetFileAttributesW(it->path().c_str(), FILE_ATTRIBUTE_NORMAL);
+  fs::remove_all(folder, error);
+}
+
+// A fresh, empty folder <test root>\h5-scratch\<name>; its Linux path in *linuxPath.
+inline std::wstring ScratchFolder(const std::string& name, std::string* linuxPath = nullptr) {
+  const std::string root = EnvOrEmpty("LUMETRA_TEST_ROOT");
+  const std::string linux = (root.empty() ? std::string("/tmp") : root) + "/h5-scratch/" + name;
+  if (linuxPath) *linuxPath = linux;
+  const std::wstring folder = WinePathOf(linux);
+  RemoveTreeForTest(folder, linux);
+  CreateDirectoryW(WinePathOf(linux.substr(0, linux.rfind('/'))).c_str(), nullptr);
+  CreateDirectoryW(folder.c_str(), nullptr);
+  return folder;
+}
+
+// A process the test started itself, ended (if still running) when the test is done.
+class StartedProcess {
+ public:
+  // Starts `exe` with `arguments` (the command line is "<exe>" arguments).
+  StartedProcess(const std::wstring& exe, const std::wstring& arguments,
+                 const std::wstring& workingFolder = std::wstring()) {
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info)) {
+      process_.reset(info.hProcess);
+      CloseHandle(info.hThread);
+      id_ = info.dwProcessId;
+    }
+  }
+  ~StartedProcess() {
+    if (process_.valid() && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT)
+      TerminateProcess(process_.get(), 99);
+  }
+  bool started() const { return process_.valid(); }
+  DWORD id() const { return id_; }
+  bool WaitForEnd(DWORD ms) const {
+    return WaitForSingleObject(process_.get(), ms) == WAIT_OBJECT_0;
+  }
+  DWORD ExitCode() const {
+    DWORD code = 0;
+    GetExitCodeProcess(process_.get(), &code);
+    return code;
+  }
+
+ private:
+  ScopedHandle process_;
+  DWORD id_ = 0;
+};
+
+// Waits up to `ms` for `predicate` to hold, checking every 20 ms.
+template <typename Predicate>
+bool WaitUntil(DWORD ms, Predicate predicate) {
+  const ULONGLONG deadline = GetTickCount64() + ms;
+  while (!predicate()) {
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+// Runs a Linux shell command (Wine starts Linux programs; use single quotes inside) and
+// waits up to `ms` for `done` to exist. Wine cannot wait for such a process, so the
+// command has to make `done` as its last step. False where no Linux shell is reachable.
+inline bool RunLinuxCommand(const std::string& command, const std::wstring& done, DWORD ms) {
+  if (GetFileAttributesW(L"Z:\\bin\\sh") == INVALID_FILE_ATTRIBUTES) return false;
+  std::wstring commandLine = L"Z:\\bin\\sh -c \"";
+  for (char c : command) commandLine += static_cast<wchar_t>(static_cast<unsigned char>(c));
+  commandLine += L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  // No application name: Wine starts a Linux program only from the command line.
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &info))
+    return false;
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  return WaitUntil(ms, [&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; });
+}
+
+}  // namespace system_test
