@@ -14,7 +14,7 @@ add_library(lumetra_win STATIC ${LUMETRA_WIN_SOURCES})
 target_link_libraries(lumetra_win PUBLIC lumetra_core ${LUMETRA_WIN32_LIBS})
 
 # The carried files (the extractor, the font) are produced outside the source tree;
-# res/CMakeLists.txt knows how.
+# res/resources.cmake knows how.
 include(${CMAKE_SOURCE_DIR}/res/resources.cmake)
 
 add_executable(LumetraSetup WIN32 ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${LUMETRA_RC_FILE})
