@@ -325,3 +325,51 @@ TEST_F(WorkflowTest, NewInstallerIsRefetchedUntilItMatchesAndCancelHoldsTheHandO
   EXPECT_FALSE(PathExists(folder + L"\\tmp" + name)) << "nothing is handed over after cancel";
   EXPECT_EQ(LogCount("Installer new version exist"), LogCount("Check new installer error") + 1);
 }
+
+TEST_F(WorkflowTest, NewInstallerThatCannotBeFetchedWithTheNetworkPresentIsConnectionError) {
+  REQUIRE_RELEASE_SERVER(server);
+  const Package package = PublishPackage(server, L"wf-gone-package.7z", 1024, 7);
+  const std::string installer =
+      "[Windows_Installer]\r\nDebug=InstallerNew\r\n[InstallerNew]\r\nURL=" +
+      Narrow(server.Url(L"/wf-installer-not-there.exe")) +
+      "\r\nVersion=99.0.0.0\r\nMD5=00112233445566778899aabbccddeeff\r\nBytes=8192\r\n"
+      "OSSupport=all\r\n";
+  WriteFileBytes(ReleaseFile(L"wf-gone.ini"),
+                 Configuration(server, L"wf-gone-package.7z", package, "1.2.3.4", installer));
+  WriteOverride(server.Url(L"/wf-gone.ini"), 5000);
+
+  Run();
+
+  EXPECT_EQ(host.Stages(),
+            (std::vector<int>{kStageChecking, kStageUpdatingInstaller, kStageFailed}));
+  EXPECT_EQ(host.errorTextId, IDS_NO_INTERNET);
+  EXPECT_EQ(LogCount("Download failed for other reason but not network disconnect. stop"), 1);
+  std::wstring folder, name;
+  GetModulePath(&folder, &name);
+  EXPECT_FALSE(PathExists(GetTempFolder() + L"\\tmp" + name)) << "the failed download is removed";
+}
+
+// The runtime alone does not lead to the licence stage: with the product current, the
+// installed product is started.
+TEST_F(WorkflowTest, OnlyTheRuntimeMissingStartsTheInstalledProduct) {
+  REQUIRE_RELEASE_SERVER(server);
+  const std::wstring location = L"C:\\lumetra-workflow-test\\runtime-only";
+  const std::wstring started = InstallProductStub(location);
+  RegisterInstalledProduct(location, L"1.2.3.4");
+  const Package package = PublishPackage(server, L"wf-runtime-package.7z", 1024, 8);
+  const Package runtime = PublishPackage(server, L"wf-vc-runtime.exe", 2048, 9);
+  std::string ini = Configuration(server, L"wf-runtime-package.7z", package, "1.2.3.4");
+  ini = ini.substr(0, ini.find("[VC2015x86]")) + "[VC2015x86]\r\nURL=" +
+        Narrow(server.Url(L"/wf-vc-runtime.exe")) + "\r\nMD5=" + runtime.md5 +
+        "\r\nBytes=2048\r\nNeeded=1\r\n";
+  WriteFileBytes(ReleaseFile(L"wf-runtime.ini"), ini);
+  WriteOverride(server.Url(L"/wf-runtime.ini"), 5000);
+
+  Run();
+
+  ASSERT_TRUE(host.worker.m_config.m_vc2015x86.needed) << "the prefix has no VC runtime";
+  EXPECT_EQ(host.LastStage(), kStageStartingProduct);
+  EXPECT_TRUE(host.closed);
+  ASSERT_TRUE(WaitFor([&] { return PathExists(started); }, 10000)) << "product not started";
+  EXPECT_EQ(ReadFileBytes(started), "120 340 0 Corvane\n");
+}
