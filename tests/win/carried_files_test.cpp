@@ -18,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using system_test::FixturePath;
 using system_test::ScratchFolder;
-using system_test::WinePathOf;
+using system_test::FromLinuxPath;
 using test_support::PathExists;
 using test_support::ReadFileBytes;
 using test_support::WriteFileBytes;
@@ -66,7 +66,7 @@ bool MakeArchiveOnLinux(const std::string& type, const std::string& linuxArchive
   return system_test::RunLinuxCommand("7zz a -bd -bso0 -t" + type + " '" + partial + "' '" +
                                           linuxFolder + "' && mv '" + partial + "' '" +
                                           linuxArchive + "'",
-                                      WinePathOf(linuxArchive), 60000);
+                                      FromLinuxPath(linuxArchive), 60000);
 }
 
 void ExpectExtractedAsOriginal(const std::string& type) {
@@ -82,7 +82,7 @@ void ExpectExtractedAsOriginal(const std::string& type) {
   ASSERT_TRUE(CreateDirectoryW(work.c_str(), nullptr));
   const std::wstring extractor = work + L"\\7za.exe";
   ASSERT_TRUE(ExtractFileResource(IDR_FILE_7ZA, extractor));
-  const std::wstring parameters = L"x \"" + WinePathOf(linuxArchive) + L"\" -aoa";
+  const std::wstring parameters = L"x \"" + FromLinuxPath(linuxArchive) + L"\" -aoa";
 
   ASSERT_TRUE(RunProgram(SW_HIDE, true, work, extractor, parameters));
   ASSERT_TRUE(PathExists(work + L"\\package")) << "nothing extracted from package." << type;
@@ -102,13 +102,13 @@ TEST(ExtractFileResource, ReplacesAnExistingFileWithTheCarriedBytes) {
   ASSERT_TRUE(WriteFileBytes(font, std::string(400000, 'x')));  // longer than the font
 
   ASSERT_TRUE(ExtractFileResource(IDR_FILE_PRODUCT_FONT, font));
-  const std::string carried = ReadFileBytes(WinePathOf(LUMETRA_PRODUCT_FONT_FILE));
+  const std::string carried = ReadFileBytes(FromLinuxPath(LUMETRA_PRODUCT_FONT_FILE));
   ASSERT_FALSE(carried.empty());
   EXPECT_TRUE(ReadFileBytes(font) == carried);
 
   const std::wstring extractor = folder + L"\\7za.exe";
   ASSERT_TRUE(ExtractFileResource(IDR_FILE_7ZA, extractor));
-  EXPECT_TRUE(ReadFileBytes(extractor) == ReadFileBytes(WinePathOf(LUMETRA_7ZA_FILE)));
+  EXPECT_TRUE(ReadFileBytes(extractor) == ReadFileBytes(FromLinuxPath(LUMETRA_7ZA_FILE)));
 }
 
 TEST(ExtractFileResource, FailsIntoAMissingFolderAndForAMissingResource) {

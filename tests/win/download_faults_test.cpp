@@ -22,11 +22,11 @@ TEST(DownloadFaults, WholeFileForARangedRequestStartsTheFileOver) {
   REQUIRE_RELEASE_SERVER(server);
   const std::string bytes = server.Publish(L"whole-again.bin", 800000, 11);
   const std::wstring destination = ScratchFolder(L"whole-again") + L"\\whole-again.bin";
-  WriteAll(destination, bytes.substr(0, 12345));
+  WriteFileBytes(destination, bytes.substr(0, 12345));
 
   const std::wstring target = server.Fault(L"ignore-range") + L"/whole-again.bin";
   EXPECT_EQ(Fetch(server.Url(target), destination), 0);
-  EXPECT_EQ(ReadAll(destination), bytes);  // not the first 12345 bytes twice
+  EXPECT_EQ(ReadFileBytes(destination), bytes);  // not the first 12345 bytes twice
   const auto requests = server.Requests(Narrow(target));
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_EQ(ReleaseServer::RangeOf(requests[0]), "bytes=12345-");
@@ -37,12 +37,12 @@ TEST(DownloadFaults, NothingPastTheEndOfACompleteFileIsSuccess) {
   REQUIRE_RELEASE_SERVER(server);
   const std::string bytes = server.Publish(L"already-whole.bin", 300000, 12);
   const std::wstring destination = ScratchFolder(L"already-whole") + L"\\already-whole.bin";
-  WriteAll(destination, bytes);
+  WriteFileBytes(destination, bytes);
 
   ProgressRecord progress;
   EXPECT_EQ(DownloadFile(5000, &ProgressRecord::Callback, server.Url(L"/already-whole.bin"),
                          destination, 20, 30, &progress), 0);
-  EXPECT_EQ(ReadAll(destination), bytes);
+  EXPECT_EQ(ReadFileBytes(destination), bytes);
   const auto requests = server.Requests("/already-whole.bin");
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_EQ(ReleaseServer::RangeOf(requests[0]), "bytes=300000-");
@@ -56,10 +56,10 @@ TEST(DownloadFaults, FileLongerThanTheServersIsFetchedAgain) {
   REQUIRE_RELEASE_SERVER(server);
   const std::string bytes = server.Publish(L"over-long.bin", 300000, 13);
   const std::wstring destination = ScratchFolder(L"over-long") + L"\\over-long.bin";
-  WriteAll(destination, bytes + std::string(100, 'x'));
+  WriteFileBytes(destination, bytes + std::string(100, 'x'));
 
   EXPECT_EQ(Fetch(server.Url(L"/over-long.bin"), destination), 0);
-  EXPECT_EQ(ReadAll(destination), bytes);
+  EXPECT_EQ(ReadFileBytes(destination), bytes);
   const auto requests = server.Requests("/over-long.bin");
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(ReleaseServer::RangeOf(requests[0]), "bytes=300100-");
@@ -92,7 +92,7 @@ TEST(DownloadFaults, ResumptionsThatBringNothingEndTheCall) {
   // Answers that each bring a little more are no reason to stop.
   const std::wstring target = server.Fault(L"close=100000") + L"/no-progress.bin";
   EXPECT_EQ(Fetch(server.Url(target), folder + L"\\progress.bin"), 0);
-  EXPECT_EQ(ReadAll(folder + L"\\progress.bin"), bytes);
+  EXPECT_EQ(ReadFileBytes(folder + L"\\progress.bin"), bytes);
   EXPECT_EQ(server.Requests(Narrow(target)).size(), 9u);
 }
 
@@ -112,7 +112,7 @@ TEST(DownloadFaults, StalledServerCannotHoldTheCall) {
   start = GetTickCount64();
   EXPECT_EQ(Fetch(server.Url(server.Fault(L"stall=100000,once") + L"/stall.bin"), folder + L"\\once.bin",
                   kTimeoutMs), 0);
-  EXPECT_EQ(ReadAll(folder + L"\\once.bin"), bytes);
+  EXPECT_EQ(ReadFileBytes(folder + L"\\once.bin"), bytes);
   EXPECT_GE(GetTickCount64() - start, static_cast<ULONGLONG>(kTimeoutMs) - 100);
 
   // A body that stops every time: bounded resumptions, then a failure.
@@ -127,11 +127,11 @@ TEST(DownloadFaults, RangeFromAnotherOffsetIsNotAppended) {
   REQUIRE_RELEASE_SERVER(server);
   const std::string bytes = server.Publish(L"other-offset.bin", 600000, 16);
   const std::wstring destination = ScratchFolder(L"other-offset") + L"\\other-offset.bin";
-  WriteAll(destination, bytes.substr(0, 250000));
+  WriteFileBytes(destination, bytes.substr(0, 250000));
 
   const std::wstring target = server.Fault(L"offset=1000,once") + L"/other-offset.bin";
   EXPECT_EQ(Fetch(server.Url(target), destination), 0);
-  EXPECT_EQ(ReadAll(destination), bytes);
+  EXPECT_EQ(ReadFileBytes(destination), bytes);
   const auto requests = server.Requests(Narrow(target));
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(ReleaseServer::RangeOf(requests[0]), "bytes=250000-");

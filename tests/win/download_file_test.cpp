@@ -23,11 +23,11 @@ TEST(DownloadFile, ResumesPartialFileWithRangeHeaderAndCountsItInTheTotal) {
   const std::string bytes = server.Publish(L"resume-partial.bin", 1300000, 1);
   const std::wstring destination = ScratchFolder(L"resume-partial") + L"\\resume-partial.bin";
   const size_t present = 300001;
-  WriteAll(destination, bytes.substr(0, present));
+  WriteFileBytes(destination, bytes.substr(0, present));
 
   ProgressRecord progress;
   EXPECT_EQ(Fetch(server.Url(L"/resume-partial.bin"), destination, &progress, 10, 50), 0);
-  EXPECT_EQ(ReadAll(destination), bytes);
+  EXPECT_EQ(ReadFileBytes(destination), bytes);
 
   const auto requests = server.Requests("/resume-partial.bin");
   ASSERT_EQ(requests.size(), 1u);
@@ -47,7 +47,7 @@ TEST(DownloadFile, FreshFileAsksWithoutRangeAndRefusesA206) {
   const std::string bytes = server.Publish(L"fresh.bin", 70000, 2);
   const std::wstring folder = ScratchFolder(L"fresh");
   EXPECT_EQ(Fetch(server.Url(L"/fresh.bin"), folder + L"\\fresh.bin"), 0);
-  EXPECT_EQ(ReadAll(folder + L"\\fresh.bin"), bytes);
+  EXPECT_EQ(ReadFileBytes(folder + L"\\fresh.bin"), bytes);
   ASSERT_EQ(server.Requests("/fresh.bin").size(), 1u);
   EXPECT_EQ(ReleaseServer::RangeOf(server.Requests("/fresh.bin")[0]), "-");
 
@@ -79,7 +79,7 @@ TEST(DownloadFile, ConnectionDroppedMidBodyIsResumedToTheSameBytes) {
     const std::wstring target = server.Fault(fault) + L"/dropped.bin";
     const std::wstring destination = folder + L"\\" + (fault[0] == L'c' ? L"closed.bin" : L"reset.bin");
     EXPECT_EQ(Fetch(server.Url(target), destination), 0) << fault;
-    EXPECT_EQ(ReadAll(destination), bytes) << fault;
+    EXPECT_EQ(ReadFileBytes(destination), bytes) << fault;
 
     std::string suffix(target.begin(), target.end());
     const auto requests = server.Requests(suffix);
@@ -102,7 +102,7 @@ TEST(DownloadFile, AnnouncedLengthNeverReachedFailsAndKeepsTheBytes) {
   TraceCapture traces;
   EXPECT_EQ(Fetch(server.Url(server.Fault(L"length=250000") + L"/short.bin"), destination), 1);
   EXPECT_TRUE(traces.Contains(L"Download failed: " + destination));
-  EXPECT_EQ(ReadAll(destination), bytes);
+  EXPECT_EQ(ReadFileBytes(destination), bytes);
 }
 
 TEST(DownloadFile, StatusNotFoundAndNothingListeningFail) {
@@ -128,7 +128,7 @@ TEST(DownloadFile, CancelKeepsTheChunkAlreadyWritten) {
   EXPECT_EQ(Fetch(server.Url(L"/cancel.bin"), destination, &progress), 3);
   EXPECT_TRUE(traces.Contains(L"yes canceld\r\n"));
   EXPECT_EQ(progress.calls.size(), 2u);
-  EXPECT_EQ(ReadAll(destination), bytes.substr(0, 524288));
+  EXPECT_EQ(ReadFileBytes(destination), bytes.substr(0, 524288));
 }
 
 TEST(DownloadFile, RunsToTheEndWithoutCallbackAndWithZeroSpan) {
@@ -137,7 +137,7 @@ TEST(DownloadFile, RunsToTheEndWithoutCallbackAndWithZeroSpan) {
   const std::string bytes = server.Publish(L"quiet.bin", 1200000, 7);
   const std::wstring folder = ScratchFolder(L"quiet");
   EXPECT_EQ(Fetch(server.Url(L"/quiet.bin"), folder + L"\\no-callback.bin"), 0);
-  EXPECT_EQ(ReadAll(folder + L"\\no-callback.bin"), bytes);
+  EXPECT_EQ(ReadFileBytes(folder + L"\\no-callback.bin"), bytes);
 
   // Span 0: the call before the first chunk, then only the end.
   ProgressRecord progress;
@@ -155,11 +155,11 @@ TEST(DownloadFile, SeedCopyInThePackageFolderIsTakenWithoutNetwork) {
   const std::wstring seedFolder = GetPackageSeedFolder();
   ASSERT_TRUE(CreateFolderPath(seedFolder));
   const std::string seed = PatternBytes(5000, 8);
-  WriteAll(seedFolder + L"\\seeded-package.7z", seed);
+  WriteFileBytes(seedFolder + L"\\seeded-package.7z", seed);
   const std::wstring folder = ScratchFolder(L"seed");
 
   EXPECT_EQ(Fetch(server.Url(L"/dist/seeded-package.7z"), folder + L"\\seeded.7z"), 0);
-  EXPECT_EQ(ReadAll(folder + L"\\seeded.7z"), seed);
+  EXPECT_EQ(ReadFileBytes(folder + L"\\seeded.7z"), seed);
   EXPECT_TRUE(server.Requests("seeded-package.7z").empty());
   // A copy that cannot be made is no complete file.
   EXPECT_EQ(Fetch(server.Url(L"/dist/seeded-package.7z"), folder + L"\\no\\such\\folder.7z"), 1);

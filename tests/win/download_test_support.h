@@ -18,29 +18,17 @@
 #include "base/wide_string.h"
 #include "system/folder_set.h"
 #include "system/install_log.h"
+#include "win/win_test_support.h"
 
 namespace download_test {
 
-// A Linux path of the test run, as Wine sees it (drive Z: is the root).
-inline std::wstring FromLinuxPath(const char* linuxPath) {
-  std::wstring path = L"Z:";
-  for (const char* c = linuxPath; *c; ++c) path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
-  return path;
-}
+using test_support::FromLinuxPath;
+using test_support::ReadFileBytes;
+using test_support::WriteFileBytes;
 
 inline std::wstring ServerState() {
   const char* state = std::getenv("LUMETRA_RELEASE_SERVER_STATE");
   return state ? FromLinuxPath(state) : std::wstring();
-}
-
-inline std::string ReadAll(const std::wstring& path) {
-  std::ifstream in(path.c_str(), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteAll(const std::wstring& path, const std::string& bytes) {
-  std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 // Bytes that differ at every offset of a chunk, so a misplaced block shows.
@@ -64,8 +52,8 @@ class ReleaseServer {
   ReleaseServer() {
     state_ = ServerState();
     if (state_.empty()) return;
-    port_ = std::atoi(ReadAll(state_ + L"\\port").c_str());
-    logMark_ = ReadAll(state_ + L"\\requests.log").size();
+    port_ = std::atoi(ReadFileBytes(state_ + L"\\port").c_str());
+    logMark_ = ReadFileBytes(state_ + L"\\requests.log").size();
   }
 
   int port() const { return port_; }
@@ -80,14 +68,14 @@ class ReleaseServer {
   }
   std::string Publish(const std::wstring& name, size_t size, uint32_t seed) const {
     std::string bytes = PatternBytes(size, seed);
-    WriteAll(state_ + L"\\release\\" + name, bytes);
+    WriteFileBytes(state_ + L"\\release\\" + name, bytes);
     return bytes;
   }
   // The request-log lines whose target ends with `suffix` ("<method> <target> <version>
   // range=<Range header or ->").
   std::vector<std::string> Requests(const std::string& suffix) const {
     std::vector<std::string> lines;
-    const std::string all = ReadAll(state_ + L"\\requests.log");
+    const std::string all = ReadFileBytes(state_ + L"\\requests.log");
     std::istringstream log(all.size() > logMark_ ? all.substr(logMark_) : std::string());
     for (std::string line; std::getline(log, line);) {
       std::istringstream fields(line);
@@ -200,7 +188,7 @@ struct ProgressRecord {
 
 // Lines of the install log that hold `text`.
 inline size_t InstallLogCount(const std::string& text) {
-  std::istringstream log(ReadAll(GetLogFolder() + L"\\Install.log"));
+  std::istringstream log(ReadFileBytes(GetLogFolder() + L"\\Install.log"));
   size_t count = 0;
   for (std::string line; std::getline(log, line);)
     if (line.find(text) != std::string::npos) ++count;

@@ -12,7 +12,7 @@
 namespace {
 
 using system_test::ScratchFolder;
-using system_test::WinePathOf;
+using system_test::FromLinuxPath;
 using test_support::PathExists;
 using test_support::ReadFileBytes;
 using test_support::WriteFileBytes;

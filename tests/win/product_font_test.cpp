@@ -13,7 +13,7 @@
 
 namespace {
 
-using system_test::WinePathOf;
+using system_test::FromLinuxPath;
 using test_support::PathExists;
 using test_support::ReadFileBytes;
 using test_support::RoamingFolder;
@@ -52,7 +52,7 @@ std::string LastLogLine() {
 
 TEST(InstallProductFont, CopiesAndRegistersTheFontOnceAndAfterwardsOnlyLogsThatItIsThere) {
   UninstallFont();
-  const std::string carried = ReadFileBytes(WinePathOf(LUMETRA_PRODUCT_FONT_FILE));
+  const std::string carried = ReadFileBytes(FromLinuxPath(LUMETRA_PRODUCT_FONT_FILE));
   ASSERT_FALSE(carried.empty());
 
   InstallProductFont();

@@ -12,16 +12,12 @@
 #include <system_error>
 
 #include "base/unique_handle.h"
+#include "win/win_test_support.h"
 
 namespace system_test {
 
-// A Linux path as Wine sees it (drive Z: is the root).
-inline std::wstring WinePathOf(const std::string& linuxPath) {
-  std::wstring path = L"Z:";
-  for (char c : linuxPath)
-    path += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
-  return path;
-}
+using test_support::FromLinuxPath;
+using test_support::WaitUntil;
 
 inline std::string EnvOrEmpty(const char* name) {
   const char* value = std::getenv(name);
@@ -30,7 +26,7 @@ inline std::string EnvOrEmpty(const char* name) {
 
 // build/.../fixtures/<name>.exe
 inline std::wstring FixturePath(const wchar_t* name) {
-  return WinePathOf(EnvOrEmpty("LUMETRA_BUILD_DIR")) + L"\\fixtures\\" + name + L".exe";
+  return FromLinuxPath(EnvOrEmpty("LUMETRA_BUILD_DIR")) + L"\\fixtures\\" + name + L".exe";
 }
 
 inline bool RunLinuxCommand(const std::string& command, const std::wstring& done, DWORD ms);
@@ -67,9 +63,9 @@ inline std::wstring ScratchFolder(const std::string& name, std::string* linuxPat
   const std::string root = EnvOrEmpty("LUMETRA_TEST_ROOT");
   const std::string linux = (root.empty() ? std::string("/tmp") : root) + "/h5-scratch/" + name;
   if (linuxPath) *linuxPath = linux;
-  const std::wstring folder = WinePathOf(linux);
+  const std::wstring folder = FromLinuxPath(linux);
   RemoveTreeForTest(folder, linux);
-  CreateDirectoryW(WinePathOf(linux.substr(0, linux.rfind('/'))).c_str(), nullptr);
+  CreateDirectoryW(FromLinuxPath(linux.substr(0, linux.rfind('/'))).c_str(), nullptr);
   CreateDirectoryW(folder.c_str(), nullptr);
   return folder;
 }
@@ -110,17 +106,6 @@ class StartedProcess {
   ScopedHandle process_;
   DWORD id_ = 0;
 };
-
-// Waits up to `ms` for `predicate` to hold, checking every 20 ms.
-template <typename Predicate>
-bool WaitUntil(DWORD ms, Predicate predicate) {
-  const ULONGLONG deadline = GetTickCount64() + ms;
-  while (!predicate()) {
-    if (GetTickCount64() >= deadline) return false;
-    Sleep(20);
-  }
-  return true;
-}
 
 // Runs a Linux shell command (Wine starts Linux programs; use single quotes inside) and
 // waits up to `ms` for `done` to exist. Wine cannot wait for such a process, so the

@@ -34,4 +34,23 @@ inline bool PathExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// A Linux path as Wine sees it (drive Z: is the root).
+inline std::wstring FromLinuxPath(const std::string& linuxPath) {
+  std::wstring path = L"Z:";
+  for (char c : linuxPath)
+    path += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
+  return path;
+}
+
+// Waits up to `ms` for `predicate` to hold, checking every 20 ms.
+template <typename Predicate>
+bool WaitUntil(DWORD ms, Predicate predicate) {
+  const ULONGLONG deadline = GetTickCount64() + ms;
+  while (!predicate()) {
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
 }  // namespace test_support

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <mutex>
 #include <thread>
 
@@ -19,7 +18,8 @@
 
 namespace {
 
-using download_test::FromLinuxPath;
+using test_support::FromLinuxPath;
+using test_support::WaitUntil;
 using download_test::ReleaseServer;
 using test_support::PathExists;
 using test_support::ReadFileBytes;
@@ -65,16 +65,6 @@ class RecordingHost : public IInstallerHost {
   mutable std::mutex mutex_;
   std::vector<int> stages_;
 };
-
-template <typename Condition>
-bool WaitFor(Condition condition, int timeoutMs = 20000) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    Sleep(50);
-  }
-  return true;
-}
 
 std::wstring OverrideFile() { return GetDownloadFolder() + L"\\TestServerForVexa.txt"; }
 std::wstring LocalConfigCopy() { return GetAppDataFolder() + L"\\Package\\update_win.ini"; }
@@ -261,7 +251,7 @@ TEST_F(WorkflowTest, CurrentProductInstalledIsStartedWithThePositionAndTheInstal
 
   EXPECT_EQ(host.LastStage(), kStageStartingProduct);
   EXPECT_TRUE(host.closed);
-  ASSERT_TRUE(WaitFor([&] { return PathExists(started); }, 10000)) << "product not started";
+  ASSERT_TRUE(WaitUntil(10000, [&] { return PathExists(started); })) << "product not started";
   EXPECT_EQ(ReadFileBytes(started), "120 340 0 Corvane\n");
   EXPECT_EQ(LogCount("No valid app to download, start the installed one: " + Narrow(location)), 1);
   EXPECT_TRUE(server.Requests("/wf-current-package.7z").empty());
@@ -283,7 +273,7 @@ TEST_F(WorkflowTest, UpgraderOfAFreshInstallGetsTheStartTimeFromTheChosenFolder)
             (host.installFolder + L"\\Upgrader.exe").c_str(), FALSE);
   host.worker.StartUpgrader(host, true);
   EXPECT_TRUE(host.closed);
-  ASSERT_TRUE(WaitFor([&] { return PathExists(started); }, 10000));
+  ASSERT_TRUE(WaitUntil(10000, [&] { return PathExists(started); }));
   EXPECT_EQ(ReadFileBytes(started), "120 340 \"05/03/2025 10:05:09\" Corvane\n");
 }
 
@@ -304,20 +294,23 @@ TEST_F(WorkflowTest, NewInstallerIsRefetchedUntilItMatchesAndCancelHoldsTheHandO
   WriteOverride(server.Url(L"/wf-update.ini"), 5000);
 
   std::thread worker([this] { Run(); });
-  const bool refetched = WaitFor([&] { return LogCount("Check new installer error") >= 3; });
+  const bool refetched =
+      WaitUntil(20000, [&] { return LogCount("Check new installer error") >= 3; });
   EXPECT_TRUE(refetched) << "the mismatching installer was not fetched again";
   EXPECT_EQ(host.LastStage(), kStageUpdatingInstaller);
   EXPECT_FALSE(host.closed);
 
   host.exitPromptOpen = 1;
   WriteFileBytes(ReleaseFile(L"wf-new-installer.exe"), good);
-  EXPECT_TRUE(WaitFor([&] { return LogCount("Download new installer ok") > LogCount("Check new installer error"); }));
+  EXPECT_TRUE(WaitUntil(20000, [&] {
+    return LogCount("Download new installer ok") > LogCount("Check new installer error");
+  }));
   Sleep(500);
   EXPECT_FALSE(host.closed) << "handed over while the cancel confirmation was open";
 
   host.cancelled = 1;
   host.exitPromptOpen = 0;
-  EXPECT_TRUE(WaitFor([&] { return host.closed.load(); }, 5000));
+  EXPECT_TRUE(WaitUntil(5000, [&] { return host.closed.load(); }));
   worker.join();
 
   std::wstring folder, name;
@@ -370,6 +363,6 @@ TEST_F(WorkflowTest, OnlyTheRuntimeMissingStartsTheInstalledProduct) {
   ASSERT_TRUE(host.worker.m_config.m_vc2015x86.needed) << "the prefix has no VC runtime";
   EXPECT_EQ(host.LastStage(), kStageStartingProduct);
   EXPECT_TRUE(host.closed);
-  ASSERT_TRUE(WaitFor([&] { return PathExists(started); }, 10000)) << "product not started";
+  ASSERT_TRUE(WaitUntil(10000, [&] { return PathExists(started); })) << "product not started";
   EXPECT_EQ(ReadFileBytes(started), "120 340 0 Corvane\n");
 }
