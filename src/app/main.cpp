@@ -5,5 +5,7 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   CInstallerApp app(commandLine ? commandLine : L"");
   app.InitInstance();
-  return 0;
+  // Ends the workers still running before anything they use is torn down (a return
+  // would run the static destructors first).
+  ExitProcess(0);
 }
