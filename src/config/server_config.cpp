@@ -35,6 +35,13 @@ void CServerConfig::ReadDownload(const std::wstring& section, PackageInfo& packa
   package.size = ReadInt(section, L"Bytes");
 }
 
+// A prerequisite the machine lacks: fetched when its section says "Needed".
+void CServerConfig::ReadMissingPrerequisite(const std::wstring& section, PackageInfo& package) {
+  ReadDownload(section, package);
+  package.needed = ReadInt(section, L"Needed") != 0;
+  CheckFetchable(package, section);
+}
+
 void CServerConfig::Problem(const std::wstring& text) {
   if (std::find(m_problems.begin(), m_problems.end(), text) != m_problems.end()) return;
   m_problems.push_back(text);
@@ -135,9 +142,7 @@ bool CServerConfig::ReadInstallerSection(const std::wstring& iniPath) {
     m_netFramework.needed = 0;
   } else {
     m_platform->Trace(L".net framework is not installed.");
-    ReadDownload(L"NetFramework", m_netFramework);
-    m_netFramework.needed = ReadInt(L"NetFramework", L"Needed") != 0;
-    CheckFetchable(m_netFramework, L"NetFramework");
+    ReadMissingPrerequisite(L"NetFramework", m_netFramework);
   }
 
   if (m_platform->VcRuntimeInstalled(L"14.0", L"x86")) {
@@ -145,9 +150,7 @@ bool CServerConfig::ReadInstallerSection(const std::wstring& iniPath) {
     m_vc2015x86.needed = 0;
   } else {
     m_platform->Trace(L"vc 2015 redist x86 is not installed");
-    ReadDownload(L"VC2015x86", m_vc2015x86);
-    m_vc2015x86.needed = ReadInt(L"VC2015x86", L"Needed") != 0;
-    CheckFetchable(m_vc2015x86, L"VC2015x86");
+    ReadMissingPrerequisite(L"VC2015x86", m_vc2015x86);
   }
   return true;
 }

@@ -40,6 +40,7 @@ class CServerConfig {
   std::wstring ReadString(const std::wstring& section, const std::wstring& key);
   int ReadInt(const std::wstring& section, const std::wstring& key);
   void ReadDownload(const std::wstring& section, PackageInfo& package);
+  void ReadMissingPrerequisite(const std::wstring& section, PackageInfo& package);
   void Problem(const std::wstring& text);
   void CheckFetchable(const PackageInfo& package, const std::wstring& section);
 
