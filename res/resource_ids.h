@@ -2,7 +2,15 @@
 #pragma once
 
 #define IDR_MAINFRAME 128
-#define IDD_LUMETRASETUP_DIALOG 100
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+// Dialog templates.
+#define IDD_ABOUTBOX 100
+#define IDD_LUMETRASETUP_DIALOG 102
+#define IDD_EXIT_OPTION 213
+#define IDD_COVER 215
 
 // String table: one entry per id in every language.
 #define IDS_ABOUTBOX 101
@@ -36,3 +44,71 @@
 #define IDS_OS_UNSUPPORTED 129
 #define IDS_OK 130
 #define IDS_OS_UPDATE_REQUIRED 131
+
+// Pictures (resource type "PNG").
+#define IDB_BROWSE_FOLDER 154
+#define IDB_UNUSED_155 155
+#define IDB_CLOSE_HOVER 157
+#define IDB_CLOSE_PRESSED 158
+#define IDB_CLOSE_NORMAL 159
+#define IDB_MINIMIZE_HOVER 160
+#define IDB_MINIMIZE_PRESSED 161
+#define IDB_MINIMIZE_NORMAL 162
+#define IDB_CHECK_TICKED 163
+#define IDB_CHECK_UNTICKED 165
+#define IDB_UNUSED_168 168
+#define IDB_BUSY_FIRST 169  // busy animation frame n (1..34) is IDB_UNUSED_168 + n
+#define IDB_BUSY_LAST 202
+#define IDB_CANCEL_FACE 209
+#define IDB_FILLED_DISABLED 210
+#define IDB_FILLED_ENABLED 211
+#define IDB_UNUSED_217 217
+#define IDB_ILLUSTRATION 218
+#define IDB_OS_UNSUPPORTED 221
+#define IDB_CHECK_UNTICKED_FOCUS 222
+#define IDB_CHECK_TICKED_FOCUS 225
+#define IDB_UNUSED_227 227
+#define IDB_UNUSED_228 228
+#define IDB_UNUSED_229 229
+#define IDB_CANCEL_FACE_FOCUS 230
+#define IDB_FILLED_FOCUS 231
+#define IDB_CANCEL_OUTLINE 232
+
+// Controls of the main window.
+#define IDC_PROGRESS 1000
+#define IDC_STATUS 1001
+#define IDC_OS_HEADING 1002
+#define IDC_OS_TEXT 1003
+#define IDC_INSTALL_TO 1010
+#define IDC_OS_PICTURE 1022
+#define IDC_PROXY_CONTINUE 1023
+#define IDC_PROXY_CANCEL 1024
+#define IDC_PROXY_CHECKBOX 1025
+#define IDC_FOCUS_SINK 1026
+#define IDC_PROXY_LINK0 1031
+#define IDC_PROXY_LINK1 1032
+#define IDC_PROXY_LINK2 1033
+#define IDC_PROXY_MINIMIZE 1035
+#define IDC_PROXY_CLOSE 1036
+#define IDC_PROXY_BROWSE 1037
+#define IDC_CLOSE 5610
+#define IDC_MINIMIZE 5611
+#define IDC_CONTINUE 5612
+#define IDC_CANCEL 5613
+#define IDC_BROWSE 5614
+#define IDC_BUSY 5615
+#define IDC_CHECKBOX 5617
+#define IDC_INSTALL_FOLDER 5690
+#define IDC_LICENSE_LINE 5702
+#define IDC_OS_OK 5703
+
+// Controls of the cancel confirmation.
+#define IDC_EXIT_RESUME 1019
+#define IDC_EXIT_CANCEL 1020
+#define IDC_EXIT_QUESTION 1021
+#define IDC_EXIT_FOCUS_SINK 1027
+#define IDC_EXIT_PROXY_RESUME 1028
+#define IDC_EXIT_PROXY_CANCEL 1029
+
+// System-menu command of the About box.
+#define IDM_ABOUTBOX 0x0010

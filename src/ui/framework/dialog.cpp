@@ -1,6 +1,19 @@
 #include "ui/framework/dialog.h"
 
+#include "ui/framework/control.h"
+
 namespace framework {
+
+namespace {
+
+// Messages whose answer a dialog procedure returns itself instead of through DWLP_MSGRESULT.
+bool AnswersDirectly(UINT message) {
+  return (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) ||
+         message == WM_COMPAREITEM || message == WM_VKEYTOITEM || message == WM_CHARTOITEM ||
+         message == WM_QUERYDRAGICON;
+}
+
+}  // namespace
 
 Dialog::~Dialog() {
   if (hwnd_) DestroyWindow(hwnd_);
@@ -40,7 +53,18 @@ void Dialog::EndDialog(INT_PTR result) {
   if (hwnd_) PostMessageW(hwnd_, WM_NULL, 0, 0);
 }
 
-bool Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&) {
+bool Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (message == WM_DRAWITEM) {
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    if (item && ReflectToChild(item->hwndItem, kMsgReflectDrawItem, 0, lParam, result)) {
+      result = TRUE;
+      return true;
+    }
+    return false;
+  }
+  if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) {
+    return ReflectToChild(reinterpret_cast<HWND>(lParam), kMsgReflectCtlColor, wParam, 0, result);
+  }
   if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
     EndDialog(LOWORD(wParam));
     return true;
@@ -69,6 +93,7 @@ INT_PTR CALLBACK Dialog::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
   }
   LRESULT result = 0;
   if (!self->HandleMessage(message, wParam, lParam, result)) return FALSE;
+  if (AnswersDirectly(message)) return static_cast<INT_PTR>(result);
   SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
   return TRUE;
 }
