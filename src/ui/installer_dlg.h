@@ -20,6 +20,8 @@ class CInstallerDlg : public framework::Dialog, public IInstallerHost {
   void SetProgressPos(int position) override;
   void SetProgressTarget(int target) override;
   void SetErrorTextId(int textId) override;
+  void SetProgressCreep(bool) override {}
+  void DownloadFinished(bool) override {}
   void Close() override;
   bool IsExitPromptOpen() const override { return m_bExitPromptOpen != 0; }
   bool IsCancelled() const override { return m_bCancelled != 0; }

@@ -43,6 +43,18 @@ DWORD WINAPI MainFlowThread(LPVOID dialog) {
   return 0;
 }
 
+DWORD WINAPI DownloadThread(LPVOID dialog) {
+  auto* host = static_cast<IInstallerHost*>(dialog);
+  host->DownloadFinished(host->Worker().DownloadStage(*host));
+  return 0;
+}
+
+DWORD WINAPI InstallThread(LPVOID dialog) {
+  auto* host = static_cast<IInstallerHost*>(dialog);
+  host->Worker().InstallStage(*host);
+  return 0;
+}
+
 std::wstring CInstallWorker::ReadOverrideText() {
   const std::wstring path = GetDownloadFolder() + L"\\" + kOverrideFileName;
   WriteInstallLog(L"TestServerForVexa path: %ls", path.c_str());

@@ -23,6 +23,12 @@ class CInstallWorker {
   // and returns that path, whether or not the file could be obtained.
   std::wstring DownloadServerIni(const std::wstring& url, int timeoutMs);
 
+  // The second worker: fetches, verifies and unpacks the missing prerequisites and the
+  // package; true when everything is ready to install.
+  bool DownloadStage(IInstallerHost& dialog);
+  // The third worker: installs, registers and hands over to the upgrader (or fails).
+  void InstallStage(IInstallerHost& dialog);
+
   // Start a program of the installed product with the window's position and close.
   void StartApp(IInstallerHost& dialog);
   void StartUpgrader(IInstallerHost& dialog, bool installedNow);
@@ -53,5 +59,7 @@ class CInstallWorker {
 // The progress callback handed to DownloadFile; `dialog` is the IInstallerHost.
 bool OnDownloadProgress(void* dialog, int position, bool finished);
 
-// Thread routine of the first worker; `dialog` is the IInstallerHost.
+// Thread routines of the three workers; `dialog` is the IInstallerHost.
 DWORD WINAPI MainFlowThread(LPVOID dialog);
+DWORD WINAPI DownloadThread(LPVOID dialog);
+DWORD WINAPI InstallThread(LPVOID dialog);

@@ -21,6 +21,11 @@ class IInstallerHost {
   virtual void SetProgressPos(int position) = 0;
   virtual void SetProgressTarget(int target) = 0;
   virtual void SetErrorTextId(int textId) = 0;  // the text stage 9 shows; set before SetStage(9)
+  // Timer 2: while on, the bar creeps by 2 every second up to the progress target.
+  virtual void SetProgressCreep(bool on) = 0;
+  // The download stage ended (the download worker's last act): the window starts the
+  // installation unless the folder picker is open, which then starts it when it closes.
+  virtual void DownloadFinished(bool ok) = 0;
   virtual void Close() = 0;                     // WM_CLOSE: the window ends, and the process
 
   virtual bool IsExitPromptOpen() const = 0;  // the cancel confirmation is showing

@@ -3,5 +3,7 @@ list(APPEND LUMETRA_CORE_SOURCES
   src/workflow/start_parameters.cpp)
 list(APPEND LUMETRA_WIN_SOURCES
   src/workflow/connection.cpp
+  src/workflow/download_stage.cpp
+  src/workflow/install_stage.cpp
   src/workflow/install_worker.cpp
   src/workflow/start_product.cpp)

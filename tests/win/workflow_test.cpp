@@ -37,6 +37,8 @@ class RecordingHost : public IInstallerHost {
   void SetProgressPos(int position) override { progress = position; }
   void SetProgressTarget(int) override {}
   void SetErrorTextId(int textId) override { errorTextId = textId; }
+  void SetProgressCreep(bool on) override { progressCreep = on; }
+  void DownloadFinished(bool ok) override { downloadOk = ok ? 1 : 0; }
   void Close() override { closed = true; }
   bool IsExitPromptOpen() const override { return exitPromptOpen != 0; }
   bool IsCancelled() const override { return cancelled != 0; }
@@ -57,6 +59,8 @@ class RecordingHost : public IInstallerHost {
   std::atomic<int> progress{-1};
   std::atomic<int> errorTextId{0};
   std::atomic<bool> closed{false};
+  std::atomic<bool> progressCreep{false};
+  std::atomic<int> downloadOk{-1};
   std::atomic<int> exitPromptOpen{0};
   std::atomic<int> cancelled{0};
   std::wstring installFolder;
