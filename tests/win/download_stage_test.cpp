@@ -118,7 +118,7 @@ TEST_F(DownloadStageTest, CancelConfirmedDuringTheRuntimeDownloadFetchesNoPackag
       Record(server.Url(server.Fault(L"throttle=16384") + L"/dl-slow-vc.exe"), runtime);
   worker().m_config.m_application = Record(server.Url(L"/dl-never.7z"), package);
 
-  std::thread thread([this] { DownloadThread(&host); });
+  std::thread thread([this] { DownloadThread(static_cast<IInstallerHost*>(&host)); });
   EXPECT_TRUE(WaitUntil(10000, [&] { return !server.Requests("/dl-slow-vc.exe").empty(); }));
   host.exitPromptOpen = 1;
   Sleep(300);
@@ -176,10 +176,12 @@ TEST_F(DownloadStageTest, UnsafeFileNameIsRefusedAndAQueryIsCutOff) {
 // A package URL whose last segment has no dot: the result is the downloaded file itself.
 TEST_F(DownloadStageTest, PackageNameWithoutADotIsItsOwnResult) {
   REQUIRE_RELEASE_SERVER(server);
-  const Published package = PublishPackage(L"dl-nodot.7z", kProductFiles);
+  // Its top folder must not be named like the file, which already lies in the Temp folder.
+  const Published package = PublishPackage(L"dl-nodot-inner.7z", kProductFiles);
   WriteFileBytes(download_test::ServerState() + L"\\release\\dl-nodot", package.bytes);
   worker().m_config.m_application = Record(server.Url(L"/dl-nodot"), package);
 
   ASSERT_TRUE(Run());
   EXPECT_EQ(worker().m_strPackage, GetTempFolder() + L"\\dl-nodot");
+  EXPECT_TRUE(PathExists(GetTempFolder() + L"\\dl-nodot-inner\\Lumetra.exe"));
 }

@@ -197,7 +197,7 @@ TEST_F(InstallStageTest, LockedFileWaitsWithText125ThenTheInstallationGoesOn) {
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
 
-  std::thread thread([this] { InstallThread(&host); });
+  std::thread thread([this] { InstallThread(static_cast<IInstallerHost*>(&host)); });
   const bool waiting = WaitUntil(15000, [&] { return host.LastStage() == kStageFailed; });
   Sleep(1200);  // several retries
   EXPECT_TRUE(waiting);
