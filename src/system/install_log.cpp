@@ -5,6 +5,8 @@
 
 #include <cstdarg>
 #include <ctime>
+#include <mutex>
+#include <string>
 
 #include "base/product.h"
 #include "base/unique_handle.h"
@@ -14,28 +16,53 @@
 
 namespace {
 
-// Every call opens the file for exclusive use, so a line never mixes with another
-// thread's. A writer that finds the file held waits for its turn instead of dropping
-// its line; the holder keeps it for one write, so this bound is never reached unless
-// another program locks the file.
-constexpr DWORD kMaxWaitForFileMs = 5000;
+// A line is written through a handle that lets others read the file at the same time (a
+// person following the log in a viewer, a scanner), but no one else write to it, so
+// lines of two writers never mix. Writers of this process take turns on a mutex first;
+// another process writing the file holds it for one line.
+constexpr DWORD kShareWhileWriting = FILE_SHARE_READ;
+// How long a line waits for a file held by someone else before it is kept back.
+constexpr DWORD kMaxWaitForFileMs = 200;
+// What is kept back while the file stays held; older lines go first once it frees up.
+constexpr size_t kMaxHeldBackBytes = 1 << 20;
 
-void AppendExclusively(const std::wstring& path, const std::string& bytes) {
+std::mutex& WriterMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+std::string heldBack;  // lines not yet written, oldest first; guarded by WriterMutex()
+
+bool IsHeldByOthers(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+// One open and write. False when the file is held by someone else; any other failure
+// (no rights, disk full) loses the bytes, as a line that cannot be written is lost.
+bool TryAppend(const std::wstring& path, const std::string& bytes) {
+  ScopedHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, kShareWhileWriting, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return !IsHeldByOthers(GetLastError());
+  DWORD written = 0;
+  WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  return true;
+}
+
+// While lines are held back the file was found held already: one attempt only, so a
+// log held for minutes costs each line one failed open, never a wait.
+void Append(const std::wstring& path, const std::string& line) {
+  std::lock_guard<std::mutex> lock(WriterMutex());
+  const bool mayWait = heldBack.empty();
+  std::string bytes = heldBack + line;
   const ULONGLONG deadline = GetTickCount64() + kMaxWaitForFileMs;
   for (;;) {
-    ScopedHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.valid()) {
-      DWORD written = 0;
-      WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    if (TryAppend(path, bytes)) {
+      heldBack.clear();
       return;
     }
-    const DWORD error = GetLastError();
-    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) ||
-        GetTickCount64() >= deadline)
-      return;  // no rights, disk full...: this line is lost, the next call tries again
+    if (!mayWait || GetTickCount64() >= deadline) break;
     Sleep(1);
   }
+  if (bytes.size() <= kMaxHeldBackBytes) heldBack = std::move(bytes);
 }
 
 }  // namespace
@@ -59,5 +86,5 @@ void WriteInstallLog(const wchar_t* format, ...) {
   localtime_s(&local, &now);
   const std::string bytes = EncodeLogBytes(ComposeLogLine(FormatLogTimestamp(local), message));
 
-  AppendExclusively(GetLogFolder() + L"\\Install.log", bytes);
+  Append(GetLogFolder() + L"\\Install.log", bytes);
 }

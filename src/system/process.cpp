@@ -39,10 +39,11 @@ DWORD FindProcessIdExcept(const std::wstring& exeName, const std::set<DWORD>& sk
   return 0;
 }
 
-}  // namespace
-
-bool RunProgram(int showCommand, bool wait, const std::wstring& workingFolder,
-                const std::wstring& file, const std::wstring& parameters) {
+// Starts the program; an invalid handle when it could not be started (or the shell
+// handed none back, as for a document opened in a running program).
+ScopedHandle StartThroughShell(int showCommand, const std::wstring& workingFolder,
+                               const std::wstring& file, const std::wstring& parameters,
+                               bool& started) {
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof(info);
   // No error box: callers run on worker threads and report a failed start themselves.
@@ -52,10 +53,31 @@ bool RunProgram(int showCommand, bool wait, const std::wstring& workingFolder,
   info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
   info.lpDirectory = workingFolder.empty() ? nullptr : workingFolder.c_str();
   info.nShow = showCommand;
-  const bool started = ShellExecuteExW(&info) != FALSE;
-  ScopedHandle process(started ? info.hProcess : nullptr);
+  started = ShellExecuteExW(&info) != FALSE;
+  return ScopedHandle(started ? info.hProcess : nullptr);
+}
+
+}  // namespace
+
+bool RunProgram(int showCommand, bool wait, const std::wstring& workingFolder,
+                const std::wstring& file, const std::wstring& parameters) {
+  bool started = false;
+  ScopedHandle process = StartThroughShell(showCommand, workingFolder, file, parameters, started);
   if (started && wait && process.valid()) WaitForSingleObject(process.get(), INFINITE);
   return started;
+}
+
+std::optional<unsigned long> RunProgramForExitCode(int showCommand,
+                                                   const std::wstring& workingFolder,
+                                                   const std::wstring& file,
+                                                   const std::wstring& parameters) {
+  bool started = false;
+  ScopedHandle process = StartThroughShell(showCommand, workingFolder, file, parameters, started);
+  if (!process.valid() || WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0)
+    return std::nullopt;
+  DWORD code = 0;
+  if (!GetExitCodeProcess(process.get(), &code)) return std::nullopt;
+  return code;
 }
 
 bool IsProcessRunning(const std::wstring& exeName) { return FindProcessIdExcept(exeName, {}) != 0; }

@@ -1,6 +1,7 @@
 // Starting programs and finding or ending running processes by executable name.
 #pragma once
 
+#include <optional>
 #include <string>
 
 // Starts `file` through the shell ("open") with the given parameters, working folder
@@ -8,6 +9,13 @@
 // matter. False when the program could not be started; a failed start shows nothing.
 bool RunProgram(int showCommand, bool wait, const std::wstring& workingFolder,
                 const std::wstring& file, const std::wstring& parameters);
+
+// As RunProgram with waiting, for a program whose outcome matters: the exit code once
+// it has ended, or no value when it could not be started (or its end not be waited for).
+std::optional<unsigned long> RunProgramForExitCode(int showCommand,
+                                                   const std::wstring& workingFolder,
+                                                   const std::wstring& file,
+                                                   const std::wstring& parameters);
 
 // Whether a process with this executable file name (no folder; letter case ignored) runs.
 bool IsProcessRunning(const std::wstring& exeName);

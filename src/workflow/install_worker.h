@@ -26,8 +26,27 @@ class CInstallWorker {
   // The second worker: fetches, verifies and unpacks the missing prerequisites and the
   // package; true when everything is ready to install.
   bool DownloadStage(IInstallerHost& dialog);
+  // Downloads, verifies and unpacks one file into the Temp folder; the installer's path
+  // (extension ".exe") or the unpacked package folder (extension ""), empty on failure.
+  std::wstring DownloadPackageItem(int start, int span, const std::wstring& extension,
+                                   const PackageInfo& record);
+  // Runs the carried 7za.exe on the file, into the Temp folder. True when it ran and,
+  // with `mustUnpack`, also unpacked without a fatal error.
+  bool DecompressPackage(const std::wstring& archivePath, bool mustUnpack = false);
+
   // The third worker: installs, registers and hands over to the upgrader (or fails).
   void InstallStage(IInstallerHost& dialog);
+  // Copies the tree `source` into the existing folder `target`; a file that cannot be
+  // replaced is retried every 500 ms, the window showing text 125 meanwhile. False when
+  // a copied file is not there afterwards.
+  bool CopytoInstallPath(const std::wstring& source, const std::wstring& target,
+                         IInstallerHost& dialog);
+  // Writes the uninstall entry (HKLM, 32-bit view); true when every value was written.
+  bool RegisterToSystem(const std::wstring& installPath);
+
+  // Where the registered installation lives ("InstallLocation"), empty when none is.
+  // Known once the window is in stage 4: the folder row starts there for an update.
+  std::wstring InstalledLocation() const { return m_config.m_strInstallLocation; }
 
   // Start a program of the installed product with the window's position and close.
   void StartApp(IInstallerHost& dialog);
@@ -44,6 +63,23 @@ class CInstallWorker {
 
  private:
   enum class SelfUpdate { kNothingNewer, kHandedOver, kFailed };
+  enum class ItemOutcome { kReady, kFailed, kCancelled };
+  // One file of the download stage: its record, its part of the bar, its result's
+  // extension and the log lines of its failures.
+  struct ItemPlan {
+    const PackageInfo& record;
+    int start;
+    int span;
+    const wchar_t* extension;
+    const wchar_t* failedOnline;
+    const wchar_t* failedOffline;
+    bool countRetries;  // the package's wait for the network logs "Retry: %d"
+  };
+
+  ItemOutcome FetchItem(const ItemPlan& plan, std::wstring& result);
+  bool InstallPrerequisite(const wchar_t* program, bool (*installed)(), const wchar_t* startLog,
+                           const wchar_t* failedLog, const wchar_t* okLog);
+  void FailInstall(const wchar_t* logText, int textId);
 
   void FetchConfiguration();
   bool FailWhenConfigurationUnusable();

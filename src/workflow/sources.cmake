@@ -1,9 +1,12 @@
 list(APPEND LUMETRA_CORE_SOURCES
+  src/workflow/download_stage_rules.cpp
   src/workflow/override_file.cpp
   src/workflow/start_parameters.cpp)
 list(APPEND LUMETRA_WIN_SOURCES
   src/workflow/connection.cpp
+  src/workflow/copy_to_install_path.cpp
   src/workflow/download_stage.cpp
   src/workflow/install_stage.cpp
   src/workflow/install_worker.cpp
+  src/workflow/register_to_system.cpp
   src/workflow/start_product.cpp)

@@ -13,11 +13,13 @@
 #include "system/folder_set.h"
 #include "system/module_path.h"
 #include "win/download_test_support.h"
+#include "win/workflow_test_support.h"
 #include "win/win_test_support.h"
 #include "workflow/install_worker.h"
 
 namespace {
 
+using namespace workflow_test;
 using test_support::FromLinuxPath;
 using test_support::WaitUntil;
 using download_test::ReleaseServer;
@@ -25,71 +27,10 @@ using test_support::PathExists;
 using test_support::ReadFileBytes;
 using test_support::WriteFileBytes;
 
-constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumetra";
-
-class RecordingHost : public IInstallerHost {
- public:
-  CInstallWorker& Worker() override { return worker; }
-  void SetStage(int stage) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    stages_.push_back(stage);
-  }
-  void SetProgressPos(int position) override { progress = position; }
-  void SetProgressTarget(int) override {}
-  void SetErrorTextId(int textId) override { errorTextId = textId; }
-  void SetProgressCreep(bool on) override { progressCreep = on; }
-  void DownloadFinished(bool ok) override { downloadOk = ok ? 1 : 0; }
-  void Close() override { closed = true; }
-  bool IsExitPromptOpen() const override { return exitPromptOpen != 0; }
-  bool IsCancelled() const override { return cancelled != 0; }
-  HostWindowRect WindowRect() const override { return {340, 120, 740, 820}; }
-  std::wstring InstallFolder() const override { return installFolder; }
-  std::wstring StartTime() const override { return L"\"05/03/2025 10:05:09\""; }
-
-  std::vector<int> Stages() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return stages_;
-  }
-  int LastStage() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return stages_.empty() ? -1 : stages_.back();
-  }
-
-  CInstallWorker worker;
-  std::atomic<int> progress{-1};
-  std::atomic<int> errorTextId{0};
-  std::atomic<bool> closed{false};
-  std::atomic<bool> progressCreep{false};
-  std::atomic<int> downloadOk{-1};
-  std::atomic<int> exitPromptOpen{0};
-  std::atomic<int> cancelled{0};
-  std::wstring installFolder;
-
- private:
-  mutable std::mutex mutex_;
-  std::vector<int> stages_;
-};
-
 std::wstring OverrideFile() { return GetDownloadFolder() + L"\\TestServerForVexa.txt"; }
 std::wstring LocalConfigCopy() { return GetAppDataFolder() + L"\\Package\\update_win.ini"; }
 std::wstring ReleaseFile(const std::wstring& name) {
   return download_test::ServerState() + L"\\release\\" + name;
-}
-
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
-std::string LogText() {
-  return ReadFileBytes(test_support::RoamingFolder() + L"\\Lumetra\\Log\\Install.log");
-}
-
-// Counts occurrences of a whole log message.
-int LogCount(const std::string& message) {
-  const std::string log = LogText();
-  int count = 0;
-  for (size_t at = log.find(" - " + message + "\r\n"); at != std::string::npos;
-       at = log.find(" - " + message + "\r\n", at + 1))
-    ++count;
-  return count;
 }
 
 void WriteOverride(const std::wstring& url, int timeoutMs) {

@@ -1,0 +1,187 @@
+// The download stage, headless against the test run's release server.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "resource_ids.h"
+#include "win/stage_test_support.h"
+
+namespace {
+
+using namespace stage_test;
+using namespace workflow_test;
+using download_test::ReleaseServer;
+using test_support::PathExists;
+using test_support::WaitUntil;
+
+const std::map<std::wstring, std::string> kProductFiles = {
+    {L"Lumetra.exe", "product"}, {L"Upgrader.exe", "upgrader"}, {L"data\\texts.bin", "texts"}};
+
+class DownloadStageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResolveUserFolders();
+    StartLogAfresh();
+    PrepareTempFolder();
+  }
+  void TearDown() override { DeleteFolderTree(GetTempFolder()); }
+
+  CInstallWorker& worker() { return host.worker; }
+  bool Run() { return worker().DownloadStage(host); }
+
+  ReleaseServer server;
+  RecordingHost host;
+};
+
+}  // namespace
+
+TEST_F(DownloadStageTest, OnlyThePackageTakesTheWholeBarAndUnpacksIntoTheTempFolder) {
+  REQUIRE_RELEASE_SERVER(server);
+  const Published package = PublishPackage(L"dl-Lumetra_1.2.7z", kProductFiles);
+  worker().m_config.m_application = Record(server.Url(L"/dl-Lumetra_1.2.7z"), package);
+
+  ASSERT_TRUE(Run());
+
+  EXPECT_EQ(worker().m_strPackage, GetTempFolder() + L"\\dl-Lumetra_1.2");
+  EXPECT_EQ(ReadFileBytes(worker().m_strPackage + L"\\data\\texts.bin"), "texts");
+  EXPECT_TRUE(worker().m_strNetSetup.empty());
+  EXPECT_EQ(host.Stages(), std::vector<int>{kStageDownloading});
+  EXPECT_EQ(host.progress, 100);
+  for (const char* line : {".net framework download not needed", "vc2015 x86 download not needed",
+                           "app download needed", "nf_start: 0, nf_part: 0.",
+                           "vc2015x86_start: 0, vc2015x86_part: 0.", "pk_start: 0, pk_part: 100.",
+                           "Download ok"})
+    EXPECT_EQ(LogCount(line), 1) << line;
+  EXPECT_EQ(LogCount("Download  start: " + Narrow(server.Url(L"/dl-Lumetra_1.2.7z"))), 1);
+  EXPECT_EQ(LogCount("Download finish: " + Narrow(server.Url(L"/dl-Lumetra_1.2.7z"))), 1);
+}
+
+// Shares come from the configured sizes before anything is fetched; a .NET installer that
+// cannot be fetched while online ends the stage before the other two are asked for.
+TEST_F(DownloadStageTest, SharesOfThreeFilesAndAnUnreachableInstallerOnlineIs103) {
+  REQUIRE_RELEASE_SERVER(server);
+  const Published none = Describe("x");
+  worker().m_config.m_netFramework = Record(server.Url(L"/dl-missing-ndp.exe"), none);
+  worker().m_config.m_vc2015x86 = Record(server.Url(L"/dl-missing-vc.exe"), none);
+  worker().m_config.m_application = Record(server.Url(L"/dl-missing-package.7z"), none);
+  worker().m_config.m_netFramework.size = 60'000'000;
+  worker().m_config.m_vc2015x86.size = 14'000'000;
+  worker().m_config.m_application.size = 126'000'000;
+
+  EXPECT_FALSE(Run());
+
+  EXPECT_EQ(LogCount("nf_start: 0, nf_part: 30."), 1);
+  EXPECT_EQ(LogCount("vc2015x86_start: 30, vc2015x86_part: 7."), 1);
+  EXPECT_EQ(LogCount("pk_start: 37, pk_part: 63."), 1);
+  EXPECT_NE(LogFind("Download  netFramework failed for other reason, stop",
+                    LogFind("Download failed")),
+            std::string::npos);
+  EXPECT_EQ(host.errorTextId, IDS_NO_INTERNET);
+  EXPECT_EQ(host.LastStage(), kStageFailed);
+  EXPECT_TRUE(worker().m_strNetSetup.empty());
+  EXPECT_TRUE(server.Requests("/dl-missing-vc.exe").empty());
+  EXPECT_TRUE(server.Requests("/dl-missing-package.7z").empty());
+}
+
+// A wrong file of the right size is removed: the next run fetches the package anew
+// instead of taking the kept file for complete and failing on it forever.
+TEST_F(DownloadStageTest, DigestMismatchOnlineIs103AndTheNextRunFetchesTheFileAnew) {
+  REQUIRE_RELEASE_SERVER(server);
+  const Published good = PublishPackage(L"dl-mismatch.7z", kProductFiles);
+  worker().m_config.m_application = Record(server.Url(L"/dl-mismatch.7z"), good);
+  std::string wrong = good.bytes;
+  wrong[wrong.size() / 2] ^= 0x55;
+  WriteFileBytes(download_test::ServerState() + L"\\release\\dl-mismatch.7z", wrong);
+
+  EXPECT_FALSE(Run());
+  EXPECT_NE(LogFind("Download app failed for other reason, stop", LogFind("CheckDownloadFile failed")),
+            std::string::npos);
+  EXPECT_EQ(host.errorTextId, IDS_NO_INTERNET);
+  EXPECT_FALSE(PathExists(GetTempFolder() + L"\\dl-mismatch.7z")) << "the wrong file was kept";
+
+  WriteFileBytes(download_test::ServerState() + L"\\release\\dl-mismatch.7z", good.bytes);
+  RecordingHost again;
+  again.worker.m_config = worker().m_config;
+  ASSERT_TRUE(again.worker.DownloadStage(again));
+  const auto requests = server.Requests("/dl-mismatch.7z");
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(ReleaseServer::RangeOf(requests[1]), "-") << "resumed the wrong file";
+}
+
+TEST_F(DownloadStageTest, CancelConfirmedDuringTheRuntimeDownloadFetchesNoPackage) {
+  REQUIRE_RELEASE_SERVER(server);
+  const Published runtime = Describe(server.Publish(L"dl-slow-vc.exe", 48 * 1024, 11));
+  const Published package = PublishPackage(L"dl-never.7z", kProductFiles);
+  worker().m_config.m_vc2015x86 =
+      Record(server.Url(server.Fault(L"throttle=16384") + L"/dl-slow-vc.exe"), runtime);
+  worker().m_config.m_application = Record(server.Url(L"/dl-never.7z"), package);
+
+  std::thread thread([this] { DownloadThread(static_cast<IInstallerHost*>(&host)); });
+  EXPECT_TRUE(WaitUntil(10000, [&] { return !server.Requests("/dl-slow-vc.exe").empty(); }));
+  host.exitPromptOpen = 1;
+  Sleep(300);
+  host.cancelled = 1;
+  host.exitPromptOpen = 0;
+  thread.join();
+
+  EXPECT_EQ(host.downloadOk, 0) << "the window must not start the installation";
+  EXPECT_TRUE(server.Requests("/dl-never.7z").empty());
+  EXPECT_EQ(host.LastStage(), kStageDownloading) << "a cancel shows no error";
+  EXPECT_TRUE(worker().m_strPackage.empty());
+}
+
+// An installer need not be an archive: its pass through the extractor may fail. The
+// package must unpack: a truncated one is not installed as if it were complete.
+TEST_F(DownloadStageTest, TruncatedPackageFailsWhileANonArchiveInstallerPasses) {
+  REQUIRE_RELEASE_SERVER(server);
+  const Published installer = Describe(server.Publish(L"dl-plain-ndp.exe", 8192, 12));
+  const Published whole = PublishPackage(L"dl-truncated.7z", kProductFiles);
+  const Published cut = Describe(whole.bytes.substr(0, whole.bytes.size() - 40));
+  WriteFileBytes(download_test::ServerState() + L"\\release\\dl-truncated.7z", cut.bytes);
+  worker().m_config.m_netFramework = Record(server.Url(L"/dl-plain-ndp.exe"), installer);
+  worker().m_config.m_application = Record(server.Url(L"/dl-truncated.7z"), cut);
+
+  EXPECT_FALSE(Run());
+
+  EXPECT_EQ(worker().m_strNetSetup, GetTempFolder() + L"\\dl-plain-ndp.exe");
+  EXPECT_TRUE(worker().m_strPackage.empty());
+  EXPECT_NE(LogFind("Download app failed for other reason, stop", LogFind("DecompressPackage failed")),
+            std::string::npos);
+  EXPECT_EQ(LogCount("DecompressPackage failed"), 1) << "only the package's pass counts";
+  EXPECT_EQ(host.errorTextId, IDS_NO_INTERNET);
+  EXPECT_FALSE(PathExists(GetTempFolder() + L"\\dl-truncated")) << "half a package was left";
+}
+
+// The file name comes from the server: one that could leave the Temp folder is refused
+// before any request; a query is cut off the name.
+TEST_F(DownloadStageTest, UnsafeFileNameIsRefusedAndAQueryIsCutOff) {
+  REQUIRE_RELEASE_SERVER(server);
+  const Published package = PublishPackage(L"dl-query.7z", kProductFiles);
+  worker().m_config.m_application = Record(server.Url(L"/dl/..\\..\\dl-evil.7z"), package);
+
+  EXPECT_FALSE(Run());
+  EXPECT_EQ(LogCount("Download app failed for other reason, stop"), 1);
+  EXPECT_EQ(host.errorTextId, IDS_NO_INTERNET);
+  EXPECT_TRUE(server.Requests("dl-evil.7z").empty());
+  EXPECT_NE(LogText().find("Download file name refused"), std::string::npos);
+
+  RecordingHost again;
+  again.worker.m_config.m_application = Record(server.Url(L"/dl-query.7z?v=2/x"), package);
+  ASSERT_TRUE(again.worker.DownloadStage(again));
+  EXPECT_EQ(again.worker.m_strPackage, GetTempFolder() + L"\\dl-query");
+}
+
+// A package URL whose last segment has no dot: the result is the downloaded file itself.
+TEST_F(DownloadStageTest, PackageNameWithoutADotIsItsOwnResult) {
+  REQUIRE_RELEASE_SERVER(server);
+  // Its top folder must not be named like the file, which already lies in the Temp folder.
+  const Published package = PublishPackage(L"dl-nodot-inner.7z", kProductFiles);
+  WriteFileBytes(download_test::ServerState() + L"\\release\\dl-nodot", package.bytes);
+  worker().m_config.m_application = Record(server.Url(L"/dl-nodot"), package);
+
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(worker().m_strPackage, GetTempFolder() + L"\\dl-nodot");
+  EXPECT_TRUE(PathExists(GetTempFolder() + L"\\dl-nodot-inner\\Lumetra.exe"));
+}

@@ -1,0 +1,231 @@
+// The install stage, headless: real installers (stand-ins), real folders, the real
+// registry of the test prefix.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <thread>
+
+#include "resource_ids.h"
+#include "system/probe_rules.h"
+#include "system/probes.h"
+#include "system/shortcuts.h"
+#include "win/registry_scratch.h"
+#include "win/stage_test_support.h"
+
+namespace {
+
+using namespace stage_test;
+using namespace workflow_test;
+using test_support::PathExists;
+using test_support::WaitUntil;
+
+constexpr wchar_t kDotNetKey[] = L"SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\Full";
+constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::wstring kTestRoot = L"C:\\lumetra-install-test";
+
+// A record that counts as to be installed; the install stage never fetches it.
+PackageInfo ToInstall(const std::wstring& version = L"") {
+  return Record(L"http://127.0.0.1/unused", Describe("x"), version);
+}
+
+// A value of the uninstall entry read in the 32-bit view; DWORDs as decimal text.
+std::wstring ReadValue32(const wchar_t* name, DWORD* type) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY,
+                    &key) != ERROR_SUCCESS)
+    return L"<no key>";
+  wchar_t data[1024] = {};
+  DWORD size = sizeof(data) - sizeof(wchar_t);
+  const LONG result =
+      RegQueryValueExW(key, name, nullptr, type, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(key);
+  if (result != ERROR_SUCCESS) return L"<missing>";
+  if (*type == REG_DWORD) {
+    DWORD value = 0;
+    memcpy(&value, data, sizeof(value));
+    return std::to_wstring(value);
+  }
+  return data;
+}
+
+class InstallStageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResolveUserFolders();
+    StartLogAfresh();
+    PrepareTempFolder();
+    DeleteFolderTree(kTestRoot);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kUninstallKey);
+    host.installFolder = kTestRoot + L"\\Lumetra";
+  }
+  void TearDown() override {
+    DeleteFolderTree(kTestRoot);
+    DeleteFolderTree(GetTempFolder());
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kUninstallKey);
+    HKEY run = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
+      RegDeleteValueW(run, L"Lumetra");
+      RegCloseKey(run);
+    }
+    DeleteProductShortcuts();
+  }
+
+  // An unpacked package in the Temp folder, as the download stage leaves it.
+  void StagePackage(const std::map<std::wstring, std::string>& files, bool withUpgrader = true) {
+    worker().m_strPackage = GetTempFolder() + L"\\Lumetra_2.0";
+    WriteTree(worker().m_strPackage, files);
+    if (withUpgrader)
+      CopyFileW(FixtureExe(L"upgrader_stub").c_str(),
+                (worker().m_strPackage + L"\\Upgrader.exe").c_str(), FALSE);
+    worker().m_config.m_application = ToInstall(L"2.0.0.5");
+  }
+  // A prerequisite stand-in downloaded into the Temp folder.
+  std::wstring StageInstaller(const wchar_t* fixture, const wchar_t* name) {
+    const std::wstring path = GetTempFolder() + L"\\" + name;
+    CopyFileW(FixtureExe(fixture).c_str(), path.c_str(), FALSE);
+    return path;
+  }
+  std::string UpgraderRecord(const wchar_t* file) const {
+    return ReadFileBytes(host.installFolder + L"\\" + file);
+  }
+
+  CInstallWorker& worker() { return host.worker; }
+  RecordingHost host;
+};
+
+}  // namespace
+
+TEST_F(InstallStageTest, PrerequisitesProductRegistrationAndTheUpgraderInOrder) {
+  RegistryScratchKey dotnet(kDotNetKey);
+  RegistryScratchKey vc(VcRuntimeKeyPath(L"14.0", L"x86", IsWow64()));
+  if (dotnet.preexisting() || vc.preexisting()) GTEST_SKIP() << "prerequisites already there";
+  DeleteFileW(FixtureRecord(L"dotnet_setup").c_str());
+  DeleteFileW(FixtureRecord(L"vc_setup").c_str());
+  worker().m_config.m_netFramework = ToInstall();
+  worker().m_config.m_vc2015x86 = ToInstall();
+  worker().m_strNetSetup = StageInstaller(L"dotnet_setup_stub", L"ndp48.exe");
+  worker().m_strVcSetup = StageInstaller(L"vc_setup_stub", L"vc_redist.x86.exe");
+  StagePackage({{L"Lumetra.exe", "product"}, {L"sub\\deeper\\data.bin", "data"}});
+  // An earlier installation with a file the package no longer has.
+  WriteTree(host.installFolder, {{L"old-extra.txt", "old"}, {L"sub\\old.bin", "old"}});
+
+  worker().InstallStage(host);
+
+  EXPECT_EQ(host.Stages(), std::vector<int>{kStageStartingProduct});
+  EXPECT_TRUE(host.closed);
+  EXPECT_FALSE(host.progressCreep);
+  EXPECT_EQ(host.progress, 100);
+  EXPECT_EQ(ReadFileBytes(FixtureRecord(L"dotnet_setup")), "/q /norestart\n");
+  EXPECT_EQ(ReadFileBytes(FixtureRecord(L"vc_setup")), "/q /norestart\n");
+  EXPECT_EQ(ReadFileBytes(host.installFolder + L"\\sub\\deeper\\data.bin"), "data");
+  EXPECT_FALSE(PathExists(host.installFolder + L"\\old-extra.txt"));
+  EXPECT_FALSE(PathExists(host.installFolder + L"\\sub\\old.bin"));
+  EXPECT_FALSE(PathExists(GetTempFolder()));
+
+  // The uninstall entry, read back in the 32-bit view, value by value.
+  const std::wstring quoted = L"\"" + host.installFolder + L"\\uninstaller.exe\"";
+  const std::vector<std::pair<const wchar_t*, std::wstring>> expected = {
+      {L"DisplayName", L"Lumetra"}, {L"InstallLocation", host.installFolder},
+      {L"Publisher", L"Corvane"},   {L"From", L"Corvane"},
+      {L"HelpLink", L"http://www.corvane.example"},
+      {L"DisplayVersion", L"2.0.0.5"}, {L"UninstallString", quoted},
+      {L"DisplayIcon", quoted},     {L"NoModify", L"1"},
+      {L"NoRepair", L"1"}};
+  for (const auto& [name, value] : expected) {
+    DWORD type = 0;
+    EXPECT_EQ(ReadValue32(name, &type), value) << name;
+    EXPECT_EQ(type, value == L"1" ? DWORD{REG_DWORD} : DWORD{REG_SZ}) << name;
+  }
+  EXPECT_TRUE(PathExists(GetStartMenuLinkPath()));
+  wchar_t run[512] = {};
+  DWORD size = sizeof(run);
+  EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, kRunKey, L"Lumetra", RRF_RT_REG_SZ, nullptr, run, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(std::wstring(run), L"\"" + host.installFolder + L"\\Lumetra.exe\" /WinStart");
+
+  ASSERT_TRUE(WaitUntil(10000, [&] { return !UpgraderRecord(L"upgrader_started.txt").empty(); }));
+  EXPECT_EQ(UpgraderRecord(L"upgrader_started.txt"), "120 340 \"05/03/2025 10:05:09\" Corvane\n");
+  std::vector<size_t> at;
+  for (const char* line : {"Install", "Install .net framwork", "Install .net framwork ok",
+                           "Install vc2015 x86 redist.", "Install vc2015 x86 ok", "Install app",
+                           "CopytoInstallPath", "CopytoInstallPath ok", "RegisterToSystem ok"}) {
+    at.push_back(LogFind(line, at.empty() ? 0 : at.back()));
+    EXPECT_NE(at.back(), std::string::npos) << line << " missing or out of order";
+  }
+}
+
+TEST_F(InstallStageTest, DotNetInstallerThatInstallsNothingIs121AndTheProductIsUntouched) {
+  if (IsDotNetInstalled(L"")) GTEST_SKIP() << "the prefix has the .NET Framework";
+  worker().m_config.m_netFramework = ToInstall();
+  worker().m_strNetSetup = StageInstaller(L"setup_stub_fails", L"ndp48.exe");
+  StagePackage({{L"Lumetra.exe", "new"}});
+  WriteTree(host.installFolder, {{L"Lumetra.exe", "installed before"}});
+
+  worker().InstallStage(host);
+
+  EXPECT_EQ(host.LastStage(), kStageFailed);
+  EXPECT_EQ(host.errorTextId, IDS_CONNECTIVITY_FAILED);
+  EXPECT_FALSE(host.progressCreep);
+  EXPECT_EQ(LogCount("Install .net framwork failed"), 1);
+  EXPECT_EQ(LogCount("Install app"), 0);
+  EXPECT_EQ(ReadFileBytes(host.installFolder + L"\\Lumetra.exe"), "installed before");
+  EXPECT_FALSE(host.closed);
+}
+
+// Nothing to copy is no failure: the product is registered; only the missing upgrader
+// then stops the hand-over.
+TEST_F(InstallStageTest, EmptyPackageFolderIsRegistered) {
+  StagePackage({}, false);
+  CreateFolderPath(worker().m_strPackage);
+
+  worker().InstallStage(host);
+
+  EXPECT_EQ(LogCount("CopytoInstallPath ok"), 1);
+  EXPECT_EQ(LogCount("RegisterToSystem ok"), 1);
+  DWORD type = 0;
+  EXPECT_EQ(ReadValue32(L"InstallLocation", &type), host.installFolder);
+  EXPECT_EQ(host.errorTextId, IDS_SERVER_CONFIG_ERROR);
+  EXPECT_EQ(LogCount("app exe not exist, " + Narrow(host.installFolder) + "\\Upgrader.exe"), 1);
+}
+
+TEST_F(InstallStageTest, LockedFileWaitsWithText125ThenTheInstallationGoesOn) {
+  StagePackage({{L"Lumetra.exe", "new product"}, {L"readme.txt", "text"}});
+  WriteTree(host.installFolder, {{L"Lumetra.exe", "old product"}});
+  HANDLE lock = CreateFileW((host.installFolder + L"\\Lumetra.exe").c_str(), GENERIC_READ, 0,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+
+  std::thread thread([this] { InstallThread(static_cast<IInstallerHost*>(&host)); });
+  const bool waiting = WaitUntil(15000, [&] { return host.LastStage() == kStageFailed; });
+  Sleep(1200);  // several retries
+  EXPECT_TRUE(waiting);
+  EXPECT_EQ(host.errorTextId, IDS_DISK_SPACE_FAILED);
+  EXPECT_FALSE(host.closed);
+  CloseHandle(lock);
+  thread.join();
+
+  EXPECT_EQ(host.Stages(),
+            (std::vector<int>{kStageFailed, kStageInstalling, kStageStartingProduct}));
+  EXPECT_TRUE(host.closed);
+  EXPECT_EQ(ReadFileBytes(host.installFolder + L"\\Lumetra.exe"), "new product");
+  EXPECT_EQ(LogCount("CopytoInstallPath ok"), 1);
+}
+
+// An update into a product registered elsewhere: after the installation the upgrader
+// starts from the folder just installed, in that folder, not from the old location.
+TEST_F(InstallStageTest, UpgraderStartsFromTheFolderJustInstalled) {
+  const std::wstring old = kTestRoot + L"\\Old\\Lumetra";
+  WriteTree(old, {});
+  CopyFileW(FixtureExe(L"upgrader_stub").c_str(), (old + L"\\Upgrader.exe").c_str(), FALSE);
+  worker().m_config.m_strInstallLocation = old;
+  StagePackage({{L"Lumetra.exe", "product"}});
+
+  worker().InstallStage(host);
+
+  ASSERT_TRUE(WaitUntil(10000, [&] { return !UpgraderRecord(L"upgrader_started.txt").empty(); }));
+  EXPECT_EQ(UpgraderRecord(L"upgrader_folder.txt"), Narrow(host.installFolder) + "\n");
+  EXPECT_FALSE(PathExists(old + L"\\upgrader_started.txt"));
+  EXPECT_EQ(worker().InstalledLocation(), host.installFolder);
+}
