@@ -1,0 +1,4 @@
+list(APPEND LUMETRA_CORE_SOURCES
+  src/ui/images/premultiply.cpp)
+list(APPEND LUMETRA_WIN_SOURCES
+  src/ui/images/png_image.cpp)
