@@ -1,4 +1,4 @@
-# The carried 7-Zip standalone console extractor (7za.exe, 32-bit). It is built from the
+# The carried 7-Zip standalone console extractor (7za.exe, for the build's processor). It is built from the
 # Debian `7zip` sources that scripts/bootstrap.sh unpacks, and cached outside the build
 # folders under the source version: every build folder shares one copy, and a rebuild
 # does not pay the few minutes again. Sets LUMETRA_7ZA_EXE and the target lumetra_7za.
@@ -25,11 +25,17 @@ if(NOT _lumetra_7zip_head MATCHES "^[^ ]+ \\(([^)]+)\\)")
   message(FATAL_ERROR "Cannot read the 7zip source version from ${LUMETRA_7ZIP_SOURCE_DIR}")
 endif()
 set(LUMETRA_7ZIP_VERSION "${CMAKE_MATCH_1}")
-set(LUMETRA_7ZA_EXE "${LUMETRA_CACHE_DIR}/7za-${LUMETRA_7ZIP_VERSION}/7za.exe")
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  set(LUMETRA_7ZA_ARCH x86_64)
+  set(LUMETRA_7ZA_EXE "${LUMETRA_CACHE_DIR}/7za-${LUMETRA_7ZIP_VERSION}-x86_64/7za.exe")
+else()
+  set(LUMETRA_7ZA_ARCH i686)
+  set(LUMETRA_7ZA_EXE "${LUMETRA_CACHE_DIR}/7za-${LUMETRA_7ZIP_VERSION}/7za.exe")
+endif()
 
 add_custom_command(
   OUTPUT "${LUMETRA_7ZA_EXE}"
-  COMMAND "${CMAKE_SOURCE_DIR}/scripts/build-7za.sh" "${LUMETRA_7ZIP_SOURCE_DIR}" "${LUMETRA_7ZA_EXE}"
+  COMMAND "${CMAKE_SOURCE_DIR}/scripts/build-7za.sh" "${LUMETRA_7ZIP_SOURCE_DIR}" "${LUMETRA_7ZA_EXE}" ${LUMETRA_7ZA_ARCH}
   DEPENDS "${CMAKE_SOURCE_DIR}/scripts/build-7za.sh"
   COMMENT "Building 7za.exe ${LUMETRA_7ZIP_VERSION} into ${LUMETRA_CACHE_DIR}"
   USES_TERMINAL VERBATIM)

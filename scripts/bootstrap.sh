@@ -12,7 +12,8 @@ export DEBIAN_FRONTEND=noninteractive
 packages=(
   g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick ninja-build cmake
   fonts-roboto-unhinted libcpp-httplib-dev googletest 7zip iproute2 xcompmgr
-  fonts-wqy-microhei pkg-config curl dpkg-dev make x11-utils librsvg2-bin
+  fonts-wqy-microhei pkg-config curl dpkg-dev make x11-utils librsvg2-bin libx11-dev
+  g++-mingw-w64-x86-64
 )
 
 updated=0

@@ -9,6 +9,12 @@ root=$PWD/build/demo
 if [ "$(id -u)" -eq 0 ]; then bash scripts/bootstrap.sh; fi
 cmake --preset native >/dev/null && cmake --build --preset native
 cmake --preset win >/dev/null && cmake --build --preset win
+# Where the kernel cannot start 32-bit programs, Wine runs the 64-bit build instead.
+win_build=build/win
+if [ "$(tests/wine/wine-arch.sh)" = win64 ]; then
+  cmake --preset win64 >/dev/null && cmake --build --preset win64
+  win_build=build/win64
+fi
 
 mkdir -p "$root"
 export LUMETRA_KEEP_DISPLAY=1
@@ -42,12 +48,12 @@ fi
 # A local release on 127.0.0.1, and the override file that points the installer at it.
 tools/release_server/start-for-tests.sh build/native/tools/release_server "$root/release-server"
 base_url=http://127.0.0.1:$(cat "$root/release-server/port")
-scripts/make-sample-release.sh "$root/release-server/release" "$base_url" build/win/fixtures
+scripts/make-sample-release.sh "$root/release-server/release" "$base_url" "$win_build/fixtures"
 
 downloads=$(echo "$WINEPREFIX"/drive_c/users/*/Downloads)
 printf '{\r\n  "ApplicationUpdate": "%s/update_win.ini",\r\n  "WebConnectTimeout": 30000\r\n}\r\n' \
   "$base_url" >"$downloads/TestServerForVexa.txt"
-cp build/win/LumetraSetup.exe "$downloads/LumetraSetup.exe"
+cp "$win_build/LumetraSetup.exe" "$downloads/LumetraSetup.exe"
 echo "demo: starting $downloads/LumetraSetup.exe"
 wine "$downloads/LumetraSetup.exe" >"$root/wine.out" 2>&1 &
 installer=$!
