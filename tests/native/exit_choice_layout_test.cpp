@@ -7,7 +7,8 @@ using exit_choice::Choice;
 TEST(ExitChoices, StandOnOneRowEndingAtX300With24PixelsBetween) {
   const int sizes[][4] = {{48, 16, 44, 16}, {97, 17, 61, 15}, {1, 1, 1, 1}};
   for (const auto& size : sizes) {
-    const exit_choice::ChoiceRects rects = exit_choice::PlaceChoices(size[0], size[1], size[2], size[3]);
+    const exit_choice::ChoiceRects rects =
+        exit_choice::PlaceChoices(size[0], size[1], size[2], size[3]);
     EXPECT_EQ(rects.cancel.right, 300);
     EXPECT_EQ(rects.cancel.left - rects.resume.right, 24);
     EXPECT_EQ(rects.resume.right - rects.resume.left, size[0]);

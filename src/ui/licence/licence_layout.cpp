@@ -83,7 +83,8 @@ Layout LayOutLicenceLine(std::wstring_view sentence, const Links& links, int wid
       run.width = measure(run.text, false).width;
     }
     run.words = CutIntoWords(run.text);
-    for (const std::wstring& word : run.words) run.wordWidths.push_back(measure(word, isLink).width);
+    for (const std::wstring& word : run.words)
+      run.wordWidths.push_back(measure(word, isLink).width);
     layout.runs.push_back(std::move(run));
   }
 

@@ -39,9 +39,9 @@ using Links = std::array<Link, kLinkCount>;
 
 // One run of the sentence: a link ({0}, {1} or {2}) or the plain text between links.
 struct Run {
-  std::wstring text;   // as shown: a link's own text in place of its placeholder
-  int link = -1;       // 0..2 for a link, -1 for plain text
-  std::wstring url;    // empty for plain text
+  std::wstring text;  // as shown: a link's own text in place of its placeholder
+  int link = -1;      // 0..2 for a link, -1 for plain text
+  std::wstring url;   // empty for plain text
   int width = 0;
   std::vector<std::wstring> words;
   std::vector<int> wordWidths;
