@@ -7,11 +7,11 @@ namespace exit_choice {
 constexpr int kClientWidth = 330;
 constexpr int kClientHeight = 143;
 constexpr int kCornerEllipse = 13;  // width and height of the rounded corners
-// The question keeps this box whatever the length of its translation.
+// The question keeps this box (266 x 63 at 30, 30) whatever the length of its translation.
 constexpr int kQuestionLeft = 30;
 constexpr int kQuestionTop = 30;
-constexpr int kQuestionRight = 266;
-constexpr int kQuestionBottom = 63;
+constexpr int kQuestionWidth = 266;
+constexpr int kQuestionHeight = 63;
 
 struct Rect {
   int left = 0;
