@@ -1,7 +1,7 @@
 # Platform-free logic and the native tools, built for Linux with sanitizers.
 set(LUMETRA_SANITIZERS -fsanitize=address,undefined -fno-omit-frame-pointer
     -fno-sanitize-recover=undefined)
-include_directories(${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
+include_directories(${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/res ${CMAKE_BINARY_DIR}/generated)
 
 add_library(lumetra_core STATIC ${LUMETRA_CORE_SOURCES})
 target_compile_options(lumetra_core PUBLIC ${LUMETRA_SANITIZERS})

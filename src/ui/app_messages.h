@@ -1,4 +1,4 @@
-// Private window messages, all in one place.
+// Private window messages and timer ids of the main window, all in one place.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +8,13 @@ enum AppMessage : UINT {
   // Worker threads reach the main window through these (sent, so calls keep their order).
   kMsgSetStage = kAppMessageFirst,  // wParam: stage
   kMsgSetProgressPos,               // wParam: position 0..100
-  kMsgSetProgressTarget,            // wParam: target
-  kMsgSetErrorText,                 // wParam: string id
-  kAppMessageLast = kMsgSetErrorText,
+  kMsgSetProgressCreep,             // wParam: 1 starts timer 2, 0 stops it
+  kMsgQueryInstallFolder,           // lParam: std::wstring* that receives the folder
+  kMsgEndFromWorker,                // the workflow is done: the window ends
+  kAppMessageLast = kMsgEndFromWorker,
+};
+
+enum MainWindowTimer : UINT_PTR {
+  kTimerBusyAnimation = 1,  // every 40 ms: next frame of the busy animation
+  kTimerProgressCreep = 2,  // every second: the bar creeps towards the progress target
 };

@@ -1,58 +1,90 @@
+// The main window's start-up and the interface the workers call.
 #include "ui/installer_dlg.h"
+
+#include <commctrl.h>
 
 #include <ctime>
 
-#include "base/unique_handle.h"
 #include "resource_ids.h"
 #include "system/folder_set.h"
 #include "ui/app_messages.h"
+#include "ui/framework/gdi.h"
+#include "ui/images/png_image.h"
+#include "ui/main_layout.h"
 #include "ui/texts.h"
 #include "ui/window_placement.h"
 #include "workflow/start_parameters.h"
 
 namespace {
 
-// The text each stage shows until the full stage layout is drawn (the licence stage
-// shows its sentence).
-int StatusTextId(int stage, int errorTextId) {
-  switch (stage) {
-    case kStageChecking: return IDS_CHECKING_INTERNET;
-    case kStageOffline: return IDS_NO_INTERNET;
-    case kStageUpdatingInstaller: return IDS_UPDATING_INSTALLER;
-    case kStagePreparing: return IDS_PREPARE_TO_INSTALL;
-    case kStageReady: return IDS_LICENSE_SENTENCE;
-    case kStageDownloading: return IDS_DOWNLOADING;
-    case kStageInstalling: return IDS_INSTALLING;
-    case kStageStartingProduct: return IDS_INSTALL_COMPLETE;
-    case kStageFailed: return errorTextId;
-    case kStageOsUnsupported: return IDS_OS_UNSUPPORTED;
-    default: return 0;
-  }
+constexpr COLORREF kProgressTrack = RGB(232, 231, 231);
+constexpr COLORREF kProgressBar = RGB(48, 123, 215);
+
+void Place(HWND control, const ControlRect& rect) {
+  SetWindowPos(control, nullptr, rect.x, rect.y, rect.width, rect.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT ToRect(const ControlRect& rect) {
+  return RECT{rect.x, rect.y, rect.x + rect.width, rect.y + rect.height};
 }
 
 }  // namespace
 
-CInstallerDlg::CInstallerDlg() : framework::Dialog(IDD_LUMETRASETUP_DIALOG) {}
+CInstallerDlg::CInstallerDlg()
+    : framework::Dialog(IDD_LUMETRASETUP_DIALOG),
+      m_close(IDC_CLOSE, IDB_CLOSE_NORMAL, IDB_CLOSE_HOVER, IDB_CLOSE_PRESSED, 0, this),
+      m_minimize(IDC_MINIMIZE, IDB_MINIMIZE_NORMAL, IDB_MINIMIZE_HOVER, IDB_MINIMIZE_PRESSED, 0,
+                 this),
+      m_continue(IDC_CONTINUE, IDC_CONTINUE, IDC_CONTINUE, IDC_CONTINUE, IDB_CANCEL_FACE_FOCUS,
+                 this),
+      m_cancel(IDC_CANCEL, IDC_CANCEL, IDC_CANCEL, IDC_CANCEL, IDB_CANCEL_FACE_FOCUS, this),
+      m_browse(IDC_BROWSE, IDC_BROWSE, IDC_BROWSE, IDC_BROWSE, IDB_UNUSED_228, this),
+      m_busy(IDC_BUSY, IDC_BUSY, IDC_BUSY, IDC_BUSY, 0, this),
+      m_checkBox(IDC_CHECKBOX, IDB_CHECK_UNTICKED, IDB_CHECK_UNTICKED, IDB_CHECK_TICKED,
+                 IDB_CHECK_UNTICKED_FOCUS, this),
+      m_osOk(IDC_OS_OK, IDC_OS_OK, IDC_OS_OK, IDC_OS_OK, 0, this) {}
 
 BOOL CInstallerDlg::OnInitDialog() {
   m_uiThreadId = GetCurrentThreadId();
+  PlaceWindow();
+
+  const std::wstring aboutText = LoadDisplayText(IDS_ABOUTBOX);
+  if (HMENU systemMenu = GetSystemMenu(hwnd(), FALSE); systemMenu && !aboutText.empty()) {
+    AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, aboutText.c_str());
+  }
+  HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+  SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_s(&local, &now);
   m_strStartTime = FormatStartTime(local);
-  m_strInstallFolder = GetDefaultInstallFolder();
-
   SetWindowTextW(hwnd(), LoadDisplayText(IDS_CAPTION).c_str());
-  HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
-  SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-  PlaceWindow();
-  ShowWindow(hwnd(), SW_SHOW);
+
+  m_close.Create(hwnd(), ToRect(kCloseRect), L"");
+  m_close.SetFocusProxy(IDC_PROXY_CLOSE);
+  m_minimize.Create(hwnd(), ToRect(kMinimizeRect), L"");
+  m_minimize.SetFocusProxy(IDC_PROXY_MINIMIZE);
+
+  CreateFonts();
+  CreateStatusArea();
+  CreateFolderRow();
+  CreateLicenceGroup();
+  CreateOsPage();
+  SetProxyCaptions();
+  m_framePainter.Attach(hwnd());
 
   SetStage(kStageChecking);
-  HANDLE thread = CreateThread(nullptr, 0, MainFlowThread, static_cast<IInstallerHost*>(this), 0,
-                               nullptr);
-  if (thread) CloseHandle(thread);  // never joined: the process ends with the window
+  StartWorker(MainFlowThread);
+
+  for (int proxy : {IDC_FOCUS_SINK, IDC_PROXY_CANCEL, IDC_PROXY_CONTINUE, IDC_PROXY_CHECKBOX})
+    SetWindowPos(Item(proxy), nullptr, 0, 0, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetTabStop(IDC_PROXY_CONTINUE, false);
+  SetTabStop(IDC_PROXY_BROWSE, false);
+  ShowWindow(hwnd(), SW_SHOW);
   return TRUE;
 }
 
@@ -73,28 +105,116 @@ void CInstallerDlg::PlaceWindow() {
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void CInstallerDlg::OnWindowThread(UINT message, WPARAM wParam) {
-  if (!hwnd()) return;
-  if (GetCurrentThreadId() == m_uiThreadId) {
-    LRESULT ignored = 0;
-    HandleMessage(message, wParam, 0, ignored);
-  } else {
-    SendMessageW(hwnd(), message, wParam, 0);
-  }
+void CInstallerDlg::CreateFonts() {
+  const std::wstring face = GetUiFontName();
+  m_installToFont = framework::CreatePointFont(90, face);
+  m_statusFont = framework::CreatePointFont(105, face);
+  m_headingFont = framework::CreatePointFont(180, face);
+  m_osTextFont = framework::CreatePointFont(115, face);
+  m_whiteBrush.reset(CreateSolidBrush(RGB(255, 255, 255)));
 }
 
-void CInstallerDlg::SetStage(int stage) { OnWindowThread(kMsgSetStage, static_cast<WPARAM>(stage)); }
+void CInstallerDlg::CreateStatusArea() {
+  SendMessageW(Item(IDC_STATUS), WM_SETFONT, reinterpret_cast<WPARAM>(m_statusFont.get()), FALSE);
+  Place(Item(IDC_STATUS), ControlRect{(kMainWindowWidth - 246) / 2, 514, 246, 48});
+  m_progress.Attach(Item(IDC_PROGRESS));
+  m_progress.SetColors(kProgressTrack, kProgressBar);
+  SendMessageW(Item(IDC_PROGRESS), PBM_SETRANGE32, 0, 100);
+  SendMessageW(Item(IDC_PROGRESS), PBM_SETSTEP, 1, 0);
+  Place(Item(IDC_PROGRESS), kProgressRect);
+  m_busy.Create(hwnd(), ToRect(kBusyRect), L"");
+}
+
+void CInstallerDlg::CreateFolderRow() {
+  HWND label = Item(IDC_INSTALL_TO);
+  const std::wstring text = LoadDisplayText(IDS_INSTALL_TO);
+  SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(m_installToFont.get()), FALSE);
+  SetWindowTextW(label, text.c_str());
+  const SIZE size = framework::MeasureText(m_installToFont.get(), text);
+  const FolderRowLayout row = LayoutFolderRow(size.cx, size.cy, kMainWindowWidth);
+  Place(label, row.label);
+  m_folderField.Create(hwnd(), ToRect(row.field), IDC_INSTALL_FOLDER);
+  m_browse.Create(hwnd(), ToRect(row.browse), L"");
+  m_browse.SetFocusProxy(IDC_PROXY_BROWSE);
+}
+
+void CInstallerDlg::CreateLicenceGroup() {
+  m_checkBox.Create(hwnd(), ToRect(kCheckBoxRect), L"");
+  m_checkBox.SetFocusProxy(IDC_PROXY_CHECKBOX);
+  m_licenceLine.Create(hwnd(), ToRect(kLicenceLineRect));
+  m_continue.Create(hwnd(), ToRect(kContinueRect), LoadDisplayText(IDS_CONTINUE));
+  m_continue.SetFocusProxy(IDC_PROXY_CONTINUE);
+  m_continue.SetEnabled(false);
+  m_cancel.Create(hwnd(), ToRect(kCancelRect), LoadDisplayText(IDS_CANCEL));
+  m_cancel.SetFocusProxy(IDC_PROXY_CANCEL);
+}
+
+void CInstallerDlg::CreateOsPage() {
+  m_osPicture = LoadPngAsOpaqueBitmap(IDB_OS_UNSUPPORTED, RGB(255, 255, 255));
+  SendMessageW(Item(IDC_OS_PICTURE), STM_SETIMAGE, IMAGE_BITMAP,
+               reinterpret_cast<LPARAM>(m_osPicture.get()));
+  Place(Item(IDC_OS_PICTURE), kOsPictureRect);
+  // The picture's white foot lies under the heading and the text: keep it beneath them.
+  SetWindowPos(Item(IDC_OS_PICTURE), HWND_BOTTOM, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+  HWND heading = Item(IDC_OS_HEADING);
+  const std::wstring headingText = LoadDisplayText(IDS_SUPPORT_CAPTION);
+  SendMessageW(heading, WM_SETFONT, reinterpret_cast<WPARAM>(m_headingFont.get()), FALSE);
+  SetWindowTextW(heading, headingText.c_str());
+  const SIZE headingSize = framework::MeasureText(m_headingFont.get(), headingText);
+  Place(heading, ControlRect{(kMainWindowWidth - headingSize.cx) / 2, kOsHeadingTop,
+                             headingSize.cx, headingSize.cy});
+
+  HWND text = Item(IDC_OS_TEXT);
+  const std::wstring osText = LoadDisplayText(IDS_OS_UNSUPPORTED);
+  SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(m_osTextFont.get()), FALSE);
+  SetWindowTextW(text, osText.c_str());
+  const SIZE osTextSize = framework::MeasureText(m_osTextFont.get(), osText);
+  Place(text, OsTextRect(osTextSize.cx, osTextSize.cy, kMainWindowWidth));
+
+  m_osOk.Create(hwnd(), ToRect(kOsOkRect), LoadDisplayText(IDS_OK));
+}
+
+// The zero-size proxies carry the focus for the drawn controls; a screen reader following
+// the focus reads their captions.
+void CInstallerDlg::SetProxyCaptions() {
+  const std::pair<int, unsigned> captions[] = {
+      {IDC_PROXY_CONTINUE, IDS_CONTINUE},    {IDC_PROXY_CANCEL, IDS_CANCEL},
+      {IDC_PROXY_LINK0, IDS_LICENSE_TERMS},  {IDC_PROXY_LINK1, IDS_LICENSE_PRIVACY},
+      {IDC_PROXY_LINK2, IDS_LICENSE_EULA},   {IDC_PROXY_BROWSE, IDS_INSTALL_TO},
+  };
+  for (const auto& [proxy, textId] : captions)
+    SetWindowTextW(Item(proxy), LoadDisplayText(textId).c_str());
+}
+
+void CInstallerDlg::StartWorker(LPTHREAD_START_ROUTINE routine) {
+  // Never joined: the process ends with the window, and the workers with it.
+  ScopedHandle thread(
+      CreateThread(nullptr, 0, routine, static_cast<IInstallerHost*>(this), 0, nullptr));
+}
+
+LRESULT CInstallerDlg::OnWindowThread(UINT message, WPARAM wParam, LPARAM lParam) const {
+  // On the window's own thread SendMessageW calls the window procedure directly; from a
+  // worker it waits until the window thread has handled it, so calls keep their order.
+  HWND window = hwnd();
+  return window ? SendMessageW(window, message, wParam, lParam) : 0;
+}
+
+void CInstallerDlg::SetStage(int stage) {
+  OnWindowThread(kMsgSetStage, static_cast<WPARAM>(stage));
+}
+
 void CInstallerDlg::SetProgressPos(int position) {
   OnWindowThread(kMsgSetProgressPos, static_cast<WPARAM>(position));
 }
-void CInstallerDlg::SetProgressTarget(int target) {
-  OnWindowThread(kMsgSetProgressTarget, static_cast<WPARAM>(target));
+
+void CInstallerDlg::SetProgressCreep(bool on) {
+  OnWindowThread(kMsgSetProgressCreep, on ? 1 : 0);
 }
-void CInstallerDlg::SetErrorTextId(int textId) {
-  OnWindowThread(kMsgSetErrorText, static_cast<WPARAM>(textId));
-}
+
 void CInstallerDlg::Close() {
-  if (hwnd()) SendMessageW(hwnd(), WM_CLOSE, 0, 0);
+  OnWindowThread(kMsgEndFromWorker, 0);
 }
 
 HostWindowRect CInstallerDlg::WindowRect() const {
@@ -103,56 +223,93 @@ HostWindowRect CInstallerDlg::WindowRect() const {
   return HostWindowRect{rect.left, rect.top, rect.right, rect.bottom};
 }
 
-void CInstallerDlg::Paint(HDC dc) {
-  RECT client{};
-  GetClientRect(hwnd(), &client);
-  FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  SetBkMode(dc, TRANSPARENT);
-  ScopedFont font(CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                              DEFAULT_PITCH, GetUiFontName().c_str()));
-  HGDIOBJ oldFont = SelectObject(dc, font.get());
-  const int textId = StatusTextId(m_nStage, m_nErrorTextId);
-  std::wstring text = textId ? LoadDisplayText(static_cast<unsigned>(textId)) : std::wstring();
-  if (m_nStage == kStageDownloading || m_nStage == kStageUpdatingInstaller ||
-      m_nStage == kStageInstalling)
-    text += L"\n" + std::to_wstring(m_nProgressPos) + L" %";
-  RECT status{24, 460, client.right - 24, 640};
-  DrawTextW(dc, text.c_str(), -1, &status, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
-  const std::wstring stageLabel = L"stage " + std::to_wstring(m_nStage);
-  SetTextColor(dc, RGB(160, 160, 160));
-  RECT label{24, client.bottom - 40, client.right - 24, client.bottom - 16};
-  DrawTextW(dc, stageLabel.c_str(), -1, &label, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
-  SelectObject(dc, oldFont);
+std::wstring CInstallerDlg::InstallFolder() const {
+  std::wstring folder;
+  OnWindowThread(kMsgQueryInstallFolder, 0, reinterpret_cast<LPARAM>(&folder));
+  return folder;
+}
+
+// Runs on the download worker: whichever of it and the folder picker ends last starts
+// the installation.
+void CInstallerDlg::DownloadFinished(bool ok) {
+  m_bDownloadOk = ok ? 1 : 0;
+  if (!ok || m_bBrowsing) return;
+  if (!InstallFolder().empty()) StartInstall();
+}
+
+void CInstallerDlg::StartInstall() {
+  if (m_bInstallStarted.exchange(true)) return;
+  SetStage(kStageInstalling);
+  SetProgressPos(0);
+  StartWorker(InstallThread);
+}
+
+void CInstallerDlg::SetTabStop(int id, bool on) {
+  HWND control = Item(id);
+  const LONG style = GetWindowLongW(control, GWL_STYLE);
+  SetWindowLongW(control, GWL_STYLE, on ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP));
 }
 
 bool CInstallerDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (message) {
     case kMsgSetStage:
-      m_nStage = static_cast<int>(wParam);
-      InvalidateRect(hwnd(), nullptr, TRUE);
+      ApplyStage(static_cast<int>(wParam));
       return true;
     case kMsgSetProgressPos:
-      m_nProgressPos = static_cast<int>(wParam);
-      InvalidateRect(hwnd(), nullptr, TRUE);
+      SendMessageW(Item(IDC_PROGRESS), PBM_SETPOS, wParam, 0);
       return true;
-    case kMsgSetProgressTarget:
-      m_nProgressTarget = static_cast<int>(wParam);
+    case kMsgSetProgressCreep:
+      if (wParam) SetTimer(hwnd(), kTimerProgressCreep, 1000, nullptr);
+      else KillTimer(hwnd(), kTimerProgressCreep);
       return true;
-    case kMsgSetErrorText:
-      m_nErrorTextId = static_cast<int>(wParam);
+    case kMsgQueryInstallFolder:
+      *reinterpret_cast<std::wstring*>(lParam) = m_strInstallFolder;
       return true;
+    case WM_TIMER:
+      OnTimer(wParam);
+      return true;
+    case WM_CTLCOLORSTATIC:
+      if (HBRUSH brush = ControlColor(reinterpret_cast<HDC>(wParam),
+                                      reinterpret_cast<HWND>(lParam))) {
+        result = reinterpret_cast<LRESULT>(brush);
+        return true;
+      }
+      break;
     case WM_ERASEBKGND:
+      EraseBackground(reinterpret_cast<HDC>(wParam));
       result = 1;
       return true;
-    case WM_PAINT: {
-      PAINTSTRUCT paint{};
-      HDC dc = BeginPaint(hwnd(), &paint);
-      Paint(dc);
-      EndPaint(hwnd(), &paint);
+    case WM_PAINT:
+      Paint();
+      return true;
+    case WM_QUERYDRAGICON:
+      result = reinterpret_cast<LRESULT>(
+          LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)));
+      return true;
+    case WM_LBUTTONDOWN: {
+      // A borderless window is dragged by any free spot of its surface.
+      const DWORD cursor = GetMessagePos();
+      PostMessageW(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, static_cast<LPARAM>(cursor));
       return true;
     }
-    default:
-      return framework::Dialog::HandleMessage(message, wParam, lParam, result);
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
+        ShowAboutBox();
+        return true;
+      }
+      return false;
+    case WM_COMMAND:
+      // Escape (the dialog manager's Cancel) asks, like the close button, before leaving;
+      // Enter (OK) never ends the window; the proxies act through the keyboard handling.
+      if (LOWORD(wParam) == IDCANCEL) RunCancelFlow();
+      return true;
+    case kMsgEndFromWorker:
+      EndDialog(IDOK);
+      return true;
+    case WM_CLOSE:
+      // Closing from outside (the taskbar, Alt+F4) asks first, as the close button does.
+      RunCancelFlow();
+      return true;
   }
+  return framework::Dialog::HandleMessage(message, wParam, lParam, result);
 }

@@ -158,3 +158,60 @@ install_product_stub() {
   cp "$LUMETRA_BUILD_DIR/fixtures/product_stub.exe" "$folder/Lumetra.exe"
   echo "$folder/started.txt"
 }
+
+# --- the main window, as a person sees it ------------------------------------------
+# Points are given in the window's own pixels (it has no border: client = window).
+
+# click_at WID X Y: a left click at that point of the window.
+click_at() {
+  local x y
+  read -r x y < <(window_origin "$1")
+  xdotool mousemove $((x + $2)) $((y + $3)) click 1
+  sleep 0.3
+}
+
+# key_in WID KEY...: keys for the window (the pointer rests on a free spot of it, since
+# without a window manager keys go to the window under the pointer).
+key_in() {
+  local wid=$1 x y key
+  shift
+  read -r x y < <(window_origin "$wid")
+  xdotool mousemove $((x + 200)) $((y + 60))
+  sleep 0.2
+  for key in "$@"; do xdotool key "$key"; sleep 0.25; done
+}
+
+# shot_of WID NAME: a screenshot of the screen; prints its path. Window points are then
+# read with window_pixel.
+shot_of() { screenshot "$2"; }
+# window_pixel PNG WID X Y: "R,G,B" of a window point in a screenshot.
+window_pixel() {
+  local x y
+  read -r x y < <(window_origin "$2")
+  pixel_at "$1" $((x + $3)) $((y + $4))
+}
+
+# count_in PNG WID X Y W H FX: how many pixels of that window region satisfy an ImageMagick
+# fx condition on r, g, b (0..1), e.g. 'r>0.8&&g<0.3&&b<0.3' for red.
+count_in() {
+  local x y
+  read -r x y < <(window_origin "$2")
+  convert "$1" -crop "${5}x${6}+$((x + $3))+$((y + $4))" +repage -fx "($7)?1:0" \
+    -format '%[fx:round(mean*w*h)]' info:
+}
+
+# regions_differ PNG_A PNG_B WID X Y W H: true when the window region differs between shots.
+regions_differ() {
+  local x y a b
+  read -r x y < <(window_origin "$3")
+  a=$(convert "$1" -crop "${6}x${7}+$((x + $4))+$((y + $5))" +repage rgb:- | md5sum)
+  b=$(convert "$2" -crop "${6}x${7}+$((x + $4))+$((y + $5))" +repage rgb:- | md5sum)
+  [ "$a" != "$b" ]
+}
+
+# Keeps a test's screenshots under build/ for people to look at.
+keep_screenshots() {
+  local kept=$LUMETRA_BUILD_DIR/screenshots/$E2E_NAME
+  rm -rf "$kept" && mkdir -p "$kept"
+  cp "$E2E_DIR"/*.png "$kept/" 2>/dev/null || true
+}

@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "../../res/resource_ids.h"
+#include "resource_ids.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "ui/controls/design_button_state.h"
 
 // Plain #defines, no <windows.h>: the one list of picture and control ids.
-#include "../../../res/resource_ids.h"
+#include "resource_ids.h"
 
 DesignButtonStyle DesignButtonStyleFor(int buttonId) {
   switch (buttonId) {

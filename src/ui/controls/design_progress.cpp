@@ -14,7 +14,10 @@ constexpr int kCornerEllipse = 3;
 
 void FillRoundedPart(HDC dc, int left, int right, int height, COLORREF color) {
   if (right <= left) return;  // an empty part draws nothing
-  ScopedRegion part(CreateRoundRectRgn(left, 0, right, height, kCornerEllipse, kCornerEllipse));
+  // A round-rectangle region leaves out its right and bottom edges: one more pixel each way
+  // makes the part cover exactly [left, right), so the bar meets the track without a seam.
+  ScopedRegion part(
+      CreateRoundRectRgn(left, 0, right + 1, height + 1, kCornerEllipse, kCornerEllipse));
   ScopedBrush brush(CreateSolidBrush(color));
   if (part.valid() && brush.valid()) FillRgn(dc, part.get(), brush.get());
 }
