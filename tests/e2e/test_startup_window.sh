@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # An ordinary start: the window opens borderless at 400 x 700 in the bottom-right corner,
-# the first log lines are written, a second start ends silently, and Escape closes it.
+# the first log lines are written, a second start ends silently, and Escape asks before it
+# closes.
 source "$(dirname "$0")/lib.sh"
 
 place_installer
@@ -12,7 +13,7 @@ wid=$(find_window "$CAPTION" 30) || fail "no window titled '$CAPTION'"
 # 1280 x 1024 screen without a taskbar: 24 pixels inside the bottom-right corner.
 [ "$(window_origin "$wid")" = "856 300" ] || fail "origin $(window_origin "$wid")"
 shot=$(screenshot window)
-[ "$(pixel_at "$shot" 1056 650)" = "255,255,255" ] || fail "window is not white"
+[ "$(pixel_at "$shot" 1056 750)" = "255,255,255" ] || fail "window is not white"
 
 expect_log_order "$DOWNLOADS_WIN\\LumetraSetup.exe" "cmdline: " \
   "ProcessUser: $WIN_USER, LogonUser: $WIN_USER" \
@@ -28,4 +29,10 @@ wait_exit "$E2E_LAST_PID" 20 || fail "second instance still running"
 kill -0 "$first" || fail "first instance ended"
 
 press_key_in "$wid" Escape
-wait_exit "$first" 15 || fail "Escape did not close the window"
+sleep 2
+kill -0 "$first" || fail "Escape closed the window without asking"
+# The question is open; Tab, Tab, Space choose its Cancel.
+press_key_in "$wid" Tab
+press_key_in "$wid" Tab
+press_key_in "$wid" space
+wait_exit "$first" 15 || fail "Cancel in the question did not close the window"

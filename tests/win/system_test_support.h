@@ -122,8 +122,12 @@ inline bool RunLinuxCommand(const std::string& command, const std::wstring& done
   if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &info))
     return false;
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
+  // For a Linux program Wine answers no process handle and a thread value that is not a
+  // handle of ours: closing it could close some other open handle of the test.
+  if (info.hProcess) {
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+  }
   return WaitUntil(ms, [&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; });
 }
 
