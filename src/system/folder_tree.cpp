@@ -79,6 +79,16 @@ void DeleteFolderTree(const std::wstring& path) {
   RemoveDirectoryW(path.c_str());
 }
 
+bool DeleteFolderTreeWithin(const std::wstring& path, unsigned timeoutMs) {
+  constexpr unsigned kPollMs = 100;
+  for (unsigned waited = 0;; waited += kPollMs) {
+    DeleteFolderTree(path);
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+    if (waited >= timeoutMs) return false;
+    Sleep(kPollMs);
+  }
+}
+
 std::wstring RemoveMakerAppDataFolder() {
   wchar_t roaming[MAX_PATH] = {};
   if (!SHGetSpecialFolderPathW(nullptr, roaming, CSIDL_APPDATA, FALSE)) roaming[0] = L'\0';

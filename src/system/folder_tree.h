@@ -10,5 +10,10 @@
 // left alone.
 void DeleteFolderTree(const std::wstring& path);
 
+// DeleteFolderTree, tried again every 100 ms for up to `timeoutMs` while something is left
+// (a program that has just ended, or a transfer that is closing, may hold a file or the
+// folder a moment longer). True when the folder is gone.
+bool DeleteFolderTreeWithin(const std::wstring& path, unsigned timeoutMs);
+
 // Removes <roaming application data>\Corvane as a tree and returns that path.
 std::wstring RemoveMakerAppDataFolder();

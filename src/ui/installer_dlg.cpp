@@ -299,16 +299,16 @@ bool CInstallerDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
       }
       return false;
     case WM_COMMAND:
-      // Escape (the dialog manager's Cancel) asks, like the close button, before leaving;
-      // Enter (OK) never ends the window; the proxies act through the keyboard handling.
-      if (LOWORD(wParam) == IDCANCEL) RunCancelFlow();
+      // The dialog manager's Cancel asks, like the close button, before leaving; OK never
+      // ends the window; the proxies act through the keyboard handling.
+      if (LOWORD(wParam) == IDCANCEL && CanAskToLeave()) RunCancelFlow();
       return true;
     case kMsgEndFromWorker:
       EndDialog(IDOK);
       return true;
     case WM_CLOSE:
       // Closing from outside (the taskbar, Alt+F4) asks first, as the close button does.
-      RunCancelFlow();
+      if (CanAskToLeave()) RunCancelFlow();
       return true;
   }
   return framework::Dialog::HandleMessage(message, wParam, lParam, result);

@@ -87,6 +87,7 @@ class CInstallerDlg : public framework::Dialog,
   void UpdateFocusLooks();
   bool ActOnFocusedProxy();
   bool KeyboardLocked() const;
+  bool CanAskToLeave() const;
   void ShowAboutBox();
 
   // Painting (installer_dlg_paint.cpp).
@@ -135,5 +136,6 @@ class CInstallerDlg : public framework::Dialog,
   int m_bRedStatus = 0;
   int m_bWindowButtons = 0;
   int m_bInstallingLabel = 0;
+  int m_bEscapePressed = 0;  // the window saw Escape go down and waits for its release
   std::wstring m_strStartTime;
 };

@@ -15,6 +15,8 @@
 
 namespace {
 
+constexpr unsigned kCancelCleanupMs = 3000;
+
 // Keeps COM initialised on this thread for the folder picker's lifetime.
 class ScopedComApartment {
  public:
@@ -87,7 +89,8 @@ void CInstallerDlg::RunCancelFlow() {
   m_bExitPromptOpen = 0;
   if (confirmation.Result() == 1) {
     m_bCancelled = 1;
-    DeleteFolderTree(GetTempFolder());
+    // A download still running lets go of its file at its next chunk.
+    DeleteFolderTreeWithin(GetTempFolder(), kCancelCleanupMs);
     EndDialog(IDOK);
     return;
   }
@@ -118,6 +121,12 @@ void CInstallerDlg::RunBrowseFlow() {
 void CInstallerDlg::ShowAboutBox() {
   framework::Dialog about(IDD_ABOUTBOX);
   about.DoModal(hwnd());
+}
+
+// Leaving is offered while the close button or Cancel is on screen; the keyboard and the
+// system's close follow the same rule, so nobody leaves a running installation by a key.
+bool CInstallerDlg::CanAskToLeave() const {
+  return m_bWindowButtons || IsWindowVisible(m_cancel.hwnd());
 }
 
 // Once the "Installing to" line is up and the window buttons are gone, the keyboard has
@@ -171,6 +180,17 @@ bool CInstallerDlg::PreTranslateMessage(MSG& msg) {
   // Enter never presses a default button, and no drawn control or proxy ever sees Space or
   // Enter going down: the window acts on the key's release itself.
   if (IsKey(msg, WM_KEYDOWN, VK_RETURN) || IsKey(msg, WM_KEYDOWN, VK_SPACE)) return true;
+  // Escape asks on its release, so that the question does not take that release as its own
+  // answer; a release whose press went to the question (which it answered) asks nothing.
+  if (IsKey(msg, WM_KEYDOWN, VK_ESCAPE)) {
+    m_bEscapePressed = 1;
+    return true;
+  }
+  if (IsKey(msg, WM_KEYUP, VK_ESCAPE)) {
+    if (m_bEscapePressed && CanAskToLeave()) RunCancelFlow();
+    m_bEscapePressed = 0;
+    return true;
+  }
   const bool tab = msg.wParam == VK_TAB;
   const bool action = msg.wParam == VK_SPACE || msg.wParam == VK_RETURN;
   if ((tab || action) && (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) &&

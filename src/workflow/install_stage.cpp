@@ -15,9 +15,18 @@
 namespace {
 
 constexpr wchar_t kSilentParameters[] = L"/q /norestart";
+constexpr unsigned kTempRemovalMs = 2000;
 
 bool DotNetPresent() { return IsDotNetInstalled(L""); }
 bool VcRuntimePresent() { return IsVcRuntimeInstalled(L"14.0", L"x86"); }
+
+// An installer that has just ended can hold its working folder (the Temp folder) a moment
+// longer than its process handle says.
+void RemoveTempFolder() {
+  const std::wstring temp = GetTempFolder();
+  if (!DeleteFolderTreeWithin(temp, kTempRemovalMs))
+    WriteInstallLog(L"Temp folder could not be removed: %ls", temp.c_str());
+}
 
 }  // namespace
 
@@ -102,6 +111,6 @@ void CInstallWorker::InstallStage(IInstallerHost& dialog) {
     dialog.SetProgressTarget(100);
   }
 
-  DeleteFolderTree(GetTempFolder());
+  RemoveTempFolder();
   StartUpgrader(dialog, installedNow);
 }

@@ -31,8 +31,11 @@ bool FileExists(const std::wstring& path) { return PathFileExistsW(path.c_str())
 
 }  // namespace
 
+// Once the user has confirmed cancelling, a running transfer stops at its next chunk and
+// lets go of its file, so that the Temp folder can be removed.
 bool OnDownloadProgress(void* dialog, int position, bool /*finished*/) {
   auto* host = static_cast<IInstallerHost*>(dialog);
+  if (host->IsCancelled()) return false;
   if (!host->IsExitPromptOpen()) host->SetProgressPos(position);
   return true;
 }

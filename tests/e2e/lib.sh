@@ -43,8 +43,11 @@ CAPTION="Lumetra Installer"
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
 # Starts a Windows program of this prefix in the background; its pid is in E2E_LAST_PID.
+# With E2E_LOCALE set, the program runs in that interface language (LC_ALL).
 start_wine() {
-  wine "$@" >>"$E2E_DIR/wine.out" 2>&1 &
+  if [ -n "${E2E_LOCALE:-}" ]; then LC_ALL=$E2E_LOCALE wine "$@" >>"$E2E_DIR/wine.out" 2>&1 &
+  else wine "$@" >>"$E2E_DIR/wine.out" 2>&1 &
+  fi
   E2E_LAST_PID=$!
   E2E_PIDS+=("$E2E_LAST_PID")
 }
@@ -111,6 +114,16 @@ expect_log_order() {
     [ -n "$found" ] || fail "log line missing or out of order: $expected"
     position=$((position + found))
   done
+}
+
+# leave_installer WID: what a person does to leave: Escape, then Cancel in the question
+# (Tab, Tab, Space).
+leave_installer() {
+  press_key_in "$1" Escape
+  sleep 1.5
+  press_key_in "$1" Tab
+  press_key_in "$1" Tab
+  press_key_in "$1" space
 }
 
 # Copies the installer under test into the Downloads folder as NAME (default LumetraSetup.exe).

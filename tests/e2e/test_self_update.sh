@@ -36,7 +36,7 @@ expect_log_order "cmdline: 120 340" "Installer new version exist" "Download star
 [ "$(log_messages | grep -cxF "Installer new version exist")" -eq 1 ] || fail "the new one updated again"
 screenshot ready-stage >/dev/null
 
-press_key_in "$wid" Escape
+leave_installer "$wid"
 wait_exit "$(pgrep -f 'Downloads.LumetraSetup.exe' | head -n1 || echo 0)" 15 || true
 wineserver -w
 
@@ -45,7 +45,7 @@ if [ -e "$DOWNLOADS/tmpLumetraSetup.exe" ]; then
   start_wine "$DOWNLOADS/LumetraSetup.exe" 120 340
   wid=$(find_window "$CAPTION" 30) || fail "no window"
   wait_for_log "Delete ok" 10 || fail "leftover copy not deleted"
-  press_key_in "$wid" Escape
+  leave_installer "$wid"
 fi
 [ -e "$DOWNLOADS/tmpLumetraSetup.exe" ] && fail "tmp copy still there"
 exit 0

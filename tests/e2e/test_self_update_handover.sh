@@ -26,7 +26,7 @@ sleep 2
 kill -0 "$handover" 2>/dev/null || fail "the hand-over did not wait for the old installer"
 log_messages | grep -q "^copy file from" && fail "copied while the old installer ran"
 
-press_key_in "$old_wid" Escape
+leave_installer "$old_wid"
 wait_exit "$old" 15 || fail "old installer did not close"
 wait_exit "$handover" 20 || fail "hand-over copy did not end"
 
@@ -38,7 +38,7 @@ expect_log_order "cmdline: u 120 340" \
   "Copy ok" "$DOWNLOADS_WIN\\LumetraSetup.exe" "cmdline: 120 340" \
   "delete file: $DOWNLOADS_WIN\\tmpLumetraSetup.exe"
 
-press_key_in "$wid" Escape
+leave_installer "$wid"
 wait_exit "$E2E_LAST_PID" 15 || true
 wineserver -w
 
@@ -51,7 +51,7 @@ if [ -e "$DOWNLOADS/tmpLumetraSetup.exe" ]; then
   wid=$(find_window "$CAPTION" 30) || fail "no window"
   wait_for_log "Delete ok" 10 || fail "leftover copy not deleted"
   [ -e "$DOWNLOADS/tmpLumetraSetup.exe" ] && fail "tmp copy still there"
-  press_key_in "$wid" Escape
+  leave_installer "$wid"
   wait_exit "$E2E_LAST_PID" 15 || fail "not closed"
 else
   expect_log_order "delete file: $DOWNLOADS_WIN\\tmpLumetraSetup.exe" "Delete ok"
