@@ -84,7 +84,8 @@ set(LUMETRA_TEST_ENV
     LUMETRA_TEST_ROOT=${LUMETRA_TEST_ROOT}
     LUMETRA_SOURCE_DIR=${CMAKE_SOURCE_DIR}
     LUMETRA_BUILD_DIR=${CMAKE_BINARY_DIR}
-    LUMETRA_NATIVE_BUILD_DIR=${LUMETRA_NATIVE_BUILD_DIR})
+    LUMETRA_NATIVE_BUILD_DIR=${LUMETRA_NATIVE_BUILD_DIR}
+    LUMETRA_WEB_HOST=${LUMETRA_WEB_HOST})
 
 # The native release server, for the tests that download: started after the prefix (whose
 # setup empties the test root), stopped by its process id after them.

@@ -159,6 +159,21 @@ ini_package_section() {
     "$2" "$SERVER_URL" "$1" "$3" "$(md5_of "$file")" "$(size_of "$file")"
 }
 
+# publish_release [PATH]: a release whose one item to fetch is package.7z (4 KiB unless a
+# test published its own), served at PATH (default package.7z; e.g. fault/stall=0/package.7z),
+# no prerequisite needed; the installer is placed in Downloads and pointed at the server.
+publish_release() {
+  local path=${1:-package.7z}
+  [ -f "$SERVER_STATE/release/package.7z" ] || publish_package package.7z 4096
+  {
+    printf '[Windows_Application]\r\nLatestVersion_10.0=App10\r\n'
+    ini_package_section package.7z App10 2.0.0.5 | sed "s#^URL=.*#URL=$SERVER_URL/$path#"
+    printf '[NetFramework]\r\nNeeded=0\r\n[VC2015x86]\r\nNeeded=0\r\n'
+  } >"$SERVER_STATE/release/update_win.ini"
+  write_override "$SERVER_URL/update_win.ini" 60000
+  place_installer
+}
+
 # reg_add KEY NAME VALUE: a REG_SZ value in this prefix's registry.
 reg_add() { wine reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1; }
 

@@ -13,14 +13,7 @@ E2E_PIDS+=("$!")
 
 start_release_server
 publish_package package.7z $((24 * 1024 * 1024))
-{
-  printf '[Windows_Application]\r\nLatestVersion_10.0=App10\r\n'
-  ini_package_section package.7z App10 2.0.0.5 |
-    sed "s#^URL=.*#URL=$SERVER_URL/fault/throttle=600000/package.7z#"
-  printf '[NetFramework]\r\nNeeded=0\r\n[VC2015x86]\r\nNeeded=0\r\n'
-} >"$SERVER_STATE/release/update_win.ini"
-write_override "$SERVER_URL/update_win.ini" 60000
-place_installer
+publish_release fault/throttle=600000/package.7z
 start_wine "$DOWNLOADS/LumetraSetup.exe"
 installer=$E2E_LAST_PID
 wid=$(find_window "$CAPTION" 30) || fail "no window"

@@ -6,14 +6,7 @@ source "$(dirname "$0")/lib.sh"
 E2E_CLEANUP+=(keep_screenshots)
 
 start_release_server
-publish_package package.7z 4096
-{
-  printf '[Windows_Application]\r\nLatestVersion_10.0=App10\r\n'
-  ini_package_section package.7z App10 2.0.0.5
-  printf '[NetFramework]\r\nNeeded=0\r\n[VC2015x86]\r\nNeeded=0\r\n'
-} >"$SERVER_STATE/release/update_win.ini"
-write_override "$SERVER_URL/update_win.ini" 60000
-place_installer
+publish_release
 
 runs=0
 for locale in en_US zh_CN zh_TW de_DE es_ES fr_FR it_IT ja_JP ko_KR nl_NL pt_BR ru_RU; do

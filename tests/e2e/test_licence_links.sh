@@ -9,21 +9,14 @@ source "$(dirname "$0")/lib.sh"
 E2E_CLEANUP+=(keep_screenshots)
 
 start_release_server
-publish_package package.7z 4096
-{
-  printf '[Windows_Application]\r\nLatestVersion_10.0=App10\r\n'
-  ini_package_section package.7z App10 2.0.0.5
-  printf '[NetFramework]\r\nNeeded=0\r\n[VC2015x86]\r\nNeeded=0\r\n'
-} >"$SERVER_STATE/release/update_win.ini"
-write_override "$SERVER_URL/update_win.ini" 60000
-place_installer
+publish_release
 cp "$LUMETRA_BUILD_DIR/fixtures/record_launch.exe" "$DOWNLOADS/explorer.exe"
 opened=$E2E_DIR/opened.txt
 : >"$opened"
 wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /f \
   /d "/bin/sh -c \"echo \$0 >> $opened\"" >/dev/null 2>&1
 
-host=https://www.corvane.example
+host=https://${LUMETRA_WEB_HOST:?run through ctest}
 terms=$host/legal-privacy/terms-and-conditions/
 privacy=$host/legal-privacy/
 eula=$host/legal-privacy/end-user-license-agreement/

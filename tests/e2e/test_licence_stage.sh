@@ -8,14 +8,8 @@ E2E_CLEANUP+=(keep_screenshots)
 
 start_release_server
 publish_package package.7z 65536
-{
-  printf '[Windows_Application]\r\nLatestVersion_10.0=App10\r\n'
-  # The package stalls at its first byte: the download stage stays on screen.
-  ini_package_section package.7z App10 2.0.0.5 | sed "s#^URL=.*#URL=$SERVER_URL/fault/stall=0/package.7z#"
-  printf '[NetFramework]\r\nNeeded=0\r\n[VC2015x86]\r\nNeeded=0\r\n'
-} >"$SERVER_STATE/release/update_win.ini"
-write_override "$SERVER_URL/update_win.ini" 60000
-place_installer
+# The package stalls at its first byte: the download stage stays on screen.
+publish_release fault/stall=0/package.7z
 start_wine "$DOWNLOADS/LumetraSetup.exe"
 installer=$E2E_LAST_PID
 wid=$(find_window "$CAPTION" 30) || fail "no window"
