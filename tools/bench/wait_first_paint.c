@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
   }
   int status = 1;
   while (now_ms() - start < timeout) {
-    XImage* image = XGetImage(display, root, x, y, 1, 1, AllPixels, ZPixmap);
+    XImage* image = XGetImage(display, root, x, y, 1, 1, AllPlanes, ZPixmap);
     unsigned long pixel = image ? XGetPixel(image, 0, 0) & 0xFFFFFF : 0;
     if (image) XDestroyImage(image);
     if (pixel == want) {
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
       status = 0;
       break;
     }
-    usleep(1000);
+    nanosleep(&(struct timespec){0, 1000000}, NULL);
   }
   if (status) fprintf(stderr, "wait_first_paint: no %06lx at (%d, %d) in time\n", want, x, y);
   kill(-child, SIGKILL);
