@@ -58,10 +58,13 @@ shot_of "$wid" link-focus-en >/dev/null
 wineserver -k 2>/dev/null || true
 wait_exit "$installer" 10 || true
 
-# Japanese: "{0}、{1}および{2}に同意します", the first link at the line's start.
+# Japanese: "{0}、{1}および{2}に同意します", the first link at the line's start and the
+# third alone on the second line.
 start_installer_in ja_JP.UTF-8 2
 shot_of "$wid" licence-ja >/dev/null
 click_at "$wid" 70 518; expect_opened "$terms" "the first link in Japanese"
+click_at "$wid" 190 518; expect_opened "$privacy" "the second link in Japanese"
+click_at "$wid" 140 538; expect_opened "$eula" "the third link in Japanese"
 key_in "$wid" Tab Tab space; expect_opened "$terms" "Tab to the first link and Space in Japanese"
 
 [ ! -e "$DOWNLOADS/explorer.exe.ran" ] || fail "the explorer.exe in Downloads ran"

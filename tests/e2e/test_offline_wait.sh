@@ -30,7 +30,12 @@ wait_for_log "Download ini file failed for network disconnect." 60 || fail "offl
 sleep 2
 [ "$(log_messages | grep -cxF "Server: $config_url")" -eq 1 ] || fail "retried while still offline"
 log_messages | grep -qxF "Run this..." && fail "went on while offline"
-screenshot offline >/dev/null
+wid=$(find_window "$CAPTION" 10) || fail "no window while offline"
+offline=$(screenshot offline)
+# Stage 1: the status line in red, the busy animation going on.
+[ "$(count_in "$offline" "$wid" 40 470 320 62 'r>0.8&&g<0.4&&b<0.4')" -gt 30 ] ||
+  fail "the offline text is not red"
+[ "$(count_in "$offline" "$wid" 160 549 80 16 'b>0.6&&r<0.5')" -gt 10 ] || fail "no busy animation"
 
 {
   printf '[Windows_Application]\r\nLatestVersion_10.0=App10\r\n'
