@@ -46,12 +46,20 @@ add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 file(GLOB LUMETRA_FIXTURE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/*.cpp)
 # Fixtures that answer with the installer's own texts carry its resources.
 set(LUMETRA_FIXTURES_WITH_RESOURCES show_texts)
+# The prerequisite installers they stand in for are windowed programs. Built for the
+# console, each would get a console host under Wine that outlives it for a moment with
+# the installer's working folder (the Temp folder) as its own, so that the folder could
+# not be removed right after the installation.
+set(LUMETRA_WINDOWED_FIXTURES dotnet_setup_stub vc_setup_stub setup_stub_fails)
 foreach(fixture_source ${LUMETRA_FIXTURE_SOURCES})
   get_filename_component(fixture ${fixture_source} NAME_WE)
   add_executable(fixture_${fixture} ${fixture_source})
   set_target_properties(fixture_${fixture} PROPERTIES OUTPUT_NAME ${fixture}
                         RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fixtures)
   target_link_libraries(fixture_${fixture} PRIVATE ${LUMETRA_WIN32_LIBS})
+  if(fixture IN_LIST LUMETRA_WINDOWED_FIXTURES)
+    set_target_properties(fixture_${fixture} PROPERTIES WIN32_EXECUTABLE TRUE)
+  endif()
   if(fixture IN_LIST LUMETRA_FIXTURES_WITH_RESOURCES)
     target_sources(fixture_${fixture} PRIVATE ${LUMETRA_RC_FILE})
     target_link_libraries(fixture_${fixture} PRIVATE lumetra_win)

@@ -44,7 +44,10 @@ void CInstallerDlg::ApplyStage(int stage) {
     ShowWindowButtons(row->windowButtons);
     ShowOsPage(row->osPage);
   }
-  InvalidateRect(hwnd(), nullptr, TRUE);
+  // The window has no WS_CLIPCHILDREN: its background is drawn over the controls, so the
+  // controls must be painted again after it. A control that painted itself during the
+  // changes above (the status line does when it is shown) would otherwise stay erased.
+  RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CInstallerDlg::HideStatusLine() {

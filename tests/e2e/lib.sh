@@ -243,3 +243,62 @@ keep_screenshots() {
   rm -rf "$kept" && mkdir -p "$kept"
   cp "$E2E_DIR"/*.png "$kept/" 2>/dev/null || true
 }
+
+# --- installation -------------------------------------------------------------------
+
+# publish_sample_release [URL_OF_PACKAGE]: the sample release (scripts/make-sample-release.sh,
+# its settings come from the environment) in this test's release folder; the package's URL
+# in update_win.ini can be replaced, e.g. by one with a fault prefix. Sets SAMPLE_TOP (the
+# package's top folder), SAMPLE_PACKAGE (its file name) and SAMPLE_MANIFEST (package-files.md5).
+publish_sample_release() {
+  local release=$SERVER_STATE/release
+  "$LUMETRA_SOURCE_DIR/scripts/make-sample-release.sh" "$release" "$SERVER_URL" \
+    "$LUMETRA_BUILD_DIR/fixtures" >"$E2E_DIR/sample-release.out"
+  SAMPLE_TOP=Lumetra_${SAMPLE_VERSION:-2.0.0.5}
+  SAMPLE_PACKAGE=$SAMPLE_TOP.7z
+  SAMPLE_MANIFEST=$release/package-files.md5
+  if [ -n "${1:-}" ]; then
+    sed -i "s#^URL=$SERVER_URL/$SAMPLE_PACKAGE\r\$#URL=$1\r#" "$release/update_win.ini"
+    grep -qF "URL=$1" "$release/update_win.ini" || fail "package URL not replaced"
+  fi
+}
+
+# expect_files_of_package FOLDER MANIFEST [EXTRA...]: FOLDER holds exactly the files the
+# manifest lists (relative paths, md5sum format) with their digests, besides the EXTRA
+# files named (relative paths).
+expect_files_of_package() {
+  local folder=$1 manifest=$2 expected found
+  shift 2
+  [ -d "$folder" ] || fail "no folder $folder"
+  (cd "$folder" && md5sum --quiet -c "$manifest" >"$E2E_DIR/md5-check.out" 2>&1) ||
+    fail "installed files differ from the package: $(head -n 3 "$E2E_DIR/md5-check.out")"
+  expected=$( { sed 's/^[0-9a-f]*  //' "$manifest"; printf '%s\n' "$@"; } | sort)
+  found=$(cd "$folder" && find . -type f | sed 's|^\./||' | sort)
+  [ "$expected" = "$found" ] ||
+    fail "files in $folder are not the package's: $(diff <(echo "$expected") <(echo "$found") | grep '^[<>]' | head -n 5 | tr '\n' ' ')"
+}
+
+# record_stages WID X,Y...: from now on, a frame of the window is saved whenever one of
+# these window points changes colour (tests/e2e/stage_frames.c), until the window closes;
+# frames go to $E2E_DIR/frames/frame-NNN.ppm. stop_recording_stages waits for the end.
+record_stages() {
+  local wid=$1
+  shift
+  cc -O2 -o "$E2E_DIR/stage_frames" "$LUMETRA_SOURCE_DIR/tests/e2e/stage_frames.c" -lX11 ||
+    fail "cannot build the frame recorder"
+  mkdir -p "$E2E_DIR/frames"
+  "$E2E_DIR/stage_frames" "$wid" "$E2E_DIR/frames" 300000 "$@" >"$E2E_DIR/frames.count" 2>"$E2E_DIR/frames.log" &
+  STAGE_FRAMES_PID=$!
+  E2E_PIDS+=("$STAGE_FRAMES_PID")
+}
+stop_recording_stages() {
+  wait_exit "$STAGE_FRAMES_PID" "${1:-10}" || kill "$STAGE_FRAMES_PID" 2>/dev/null || true
+  wait "$STAGE_FRAMES_PID" 2>/dev/null || true
+}
+# frame_pixel PPM X Y: "R,G,B" of a window point in a recorded frame.
+frame_pixel() { pixel_at "$1" "$2" "$3"; }
+# frame_count_in PPM X Y W H FX: as count_in, for a recorded frame (window coordinates).
+frame_count_in() {
+  convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -fx "($6)?1:0" \
+    -format '%[fx:round(mean*w*h)]' info:
+}

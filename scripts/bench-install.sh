@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# Benchmark (not a test): a first installation of a 100 MiB package, timed from the press
+# on Continue to the upgrader's start, against the same work done by hand in the same run:
+# curl of the three files from the same release server, md5sum of them, the installer's
+# own 7za.exe under Wine unpacking the package, and cp -r of the unpacked folder. Runs
+# alternate (by hand, installer, by hand, ...) so drift of the machine hits both alike;
+# every installer run gets a fresh copy of a prefix without either prerequisite. Each
+# installer run also leaves build/bench-install/timeline-N.txt: its log lines with the
+# time they arrived, from the press on Continue to the upgrader's record.
+#   scripts/bench-install.sh [RUNS] [PAD_MB]     (default 3 and 100; needs both builds)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-3}
+pad_mb=${2:-100}
+arch=$(tests/wine/wine-arch.sh)
+if [ "$arch" = win64 ]; then build=$PWD/build/win64; else build=$PWD/build/win; fi
+native=$PWD/build/native
+[ -f "$build/LumetraSetup.exe" ] && [ -x "$native/tools/release_server" ] ||
+  { echo "build $build and $native first (scripts/test.sh)" >&2; exit 1; }
+seven_zip=$(sed -n 's/^#define LUMETRA_7ZA_FILE "\(.*\)"$/\1/p' "$build/generated/carried_file_paths.h")
+[ -f "$seven_zip" ] || { echo "no carried 7za.exe ($seven_zip)" >&2; exit 1; }
+
+work=$PWD/build/bench-install
+root=$work/root
+rm -rf "$work" && mkdir -p "$work"
+cleanup() {
+  tools/release_server/stop-for-tests.sh "$work/server" >/dev/null 2>&1 || true
+  [ -d "$root/run-prefix" ] && WINEPREFIX=$root/run-prefix wineserver -k 2>/dev/null || true
+  tests/wine/stop-prefix.sh "$root" >/dev/null 2>&1 || true
+  rm -rf "$root" "$work/manual"
+}
+trap cleanup EXIT
+
+# A template prefix, the shared prefix with a persistent wineserver, and a display.
+tests/wine/make-prefix.sh "$root" >"$work/prefix.log" 2>&1
+source tests/wine/wine-env.sh "$root"
+shared_prefix=$WINEPREFIX
+tools/release_server/start-for-tests.sh "$native/tools/release_server" "$work/server" >/dev/null
+url="http://127.0.0.1:$(cat "$work/server/port")"
+release=$work/server/release
+SAMPLE_PAD_MB=$pad_mb scripts/make-sample-release.sh "$release" "$url" "$build/fixtures" >/dev/null
+top=Lumetra_${SAMPLE_VERSION:-2.0.0.5}
+files=(ndp48-web.exe vc_redist.x86.exe "$top.7z")
+package_bytes=$(stat -c %s "$release/$top.7z")
+
+now() { date +%s.%N; }
+elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
+
+# By hand: the same files, the same checks, the same extractor, the same copy.
+manual_run() {
+  local dir=$work/manual t0 t1 t2 t3 t4 file
+  rm -rf "$dir" && mkdir -p "$dir/download" "$dir/unpacked" "$dir/installed"
+  sync
+  t0=$(now)
+  for file in "${files[@]}"; do curl -s -f -o "$dir/download/$file" "$url/$file"; done
+  t1=$(now)
+  (cd "$dir/download" && md5sum "${files[@]}" >/dev/null)
+  t2=$(now)
+  cp "$seven_zip" "$dir/unpacked/7za.exe"
+  (cd "$dir/unpacked" && WINEPREFIX=$shared_prefix wine ./7za.exe x \
+    "$(WINEPREFIX=$shared_prefix winepath -w "$dir/download/$top.7z")" -aoa >/dev/null)
+  t3=$(now)
+  cp -r "$dir/unpacked/$top/." "$dir/installed/"
+  t4=$(now)
+  cmp -s "$dir/installed/resources/padding.bin" "$dir/unpacked/$top/resources/padding.bin" ||
+    { echo "manual copy is wrong" >&2; exit 1; }
+  echo "$(elapsed "$t0" "$t1") $(elapsed "$t1" "$t2") $(elapsed "$t2" "$t3") $(elapsed "$t3" "$t4") $(elapsed "$t0" "$t4")"
+}
+
+# The installer: fresh prefix, licence box ticked, timed from the click on Continue until
+# the upgrader has written its record in the install folder.
+installer_run() {
+  local prefix=$root/run-prefix user downloads record started t0 t1 wid x y
+  WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+  rm -rf "$prefix" && cp -a "$root/template" "$prefix" && rm -f "$prefix"/wineserver*
+  user=$(whoami)
+  downloads=$prefix/drive_c/users/$user/Downloads
+  printf '{\r\n  "ApplicationUpdate": "%s",\r\n  "WebConnectTimeout": 30000\r\n}\r\n' \
+    "$url/update_win.ini" >"$downloads/TestServerForVexa.txt"
+  cp "$build/LumetraSetup.exe" "$downloads/"
+  record="$prefix/drive_c/Program Files/Lumetra/upgrader_started.txt"
+  local log=$prefix/drive_c/users/$user/AppData/Roaming/Lumetra/Log/Install.log
+  WINEPREFIX=$prefix wine "$downloads/LumetraSetup.exe" >"$work/installer.out" 2>&1 &
+  started=$!
+  for _ in $(seq 300); do grep -q ' - Run this\.\.\.' "$log" 2>/dev/null && break; sleep 0.1; done
+  wid=$(xdotool search --onlyvisible --name '^Lumetra Installer$' | head -n1)
+  [ -n "$wid" ] || { echo "no installer window" >&2; exit 1; }
+  sleep 1
+  read -r x y < <(xdotool getwindowgeometry "$wid" | sed -n 's/.*Position: \([0-9-]*\),\([0-9-]*\).*/\1 \2/p')
+  xdotool mousemove $((x + 48)) $((y + 518)) click 1
+  sleep 0.5
+  xdotool mousemove $((x + 110)) $((y + 588))
+  sync
+  # The log's lines with the time they arrived, for seeing where the time goes.
+  local timeline=$work/timeline-$1.txt
+  t0=$(now)
+  echo "$t0 (Continue pressed)" >"$timeline"
+  tail -n 0 -F --pid="$started" -s 0.05 "$log" 2>/dev/null | while IFS= read -r line; do
+    echo "$EPOCHREALTIME ${line#*- }"; done >>"$timeline" &
+  local follower=$!
+  xdotool click 1
+  while [ ! -s "$record" ]; do
+    kill -0 "$started" 2>/dev/null || [ -s "$record" ] ||
+      { echo "installer ended without starting the upgrader" >&2; tail -n 5 "$log" >&2; exit 1; }
+    sleep 0.01
+  done
+  t1=$(now)
+  echo "$t1 (upgrader record written)" >>"$timeline"
+  wait "$started" || true
+  wait "$follower" 2>/dev/null || true
+  WINEPREFIX=$prefix wineserver -w
+  (cd "$prefix/drive_c/Program Files/Lumetra" && md5sum --quiet -c "$release/package-files.md5") ||
+    { echo "installed files differ" >&2; exit 1; }
+  elapsed "$t0" "$t1"
+}
+
+manual_run >/dev/null  # warm-up: page cache, Wine's first start of the extractor
+echo "package: $top.7z, $package_bytes bytes; runs: $runs ($arch)"
+echo "run  curl_s  md5sum_s  7za_s  cp_s  manual_sum_s  installer_s  ratio"
+: >"$work/results"
+for i in $(seq "$runs"); do
+  read -r c m z p sum < <(manual_run) && [ -n "${sum:-}" ] || { echo "manual run failed" >&2; exit 1; }
+  inst=$(installer_run "$i")
+  ratio=$(awk -v a="$inst" -v b="$sum" 'BEGIN { printf "%.2f", a / b }')
+  echo "$i    $c   $m     $z  $p  $sum        $inst       $ratio" | tee -a "$work/results"
+done
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+echo "median manual sum s: $(awk '{ print $6 }' "$work/results" | median)"
+echo "median installer s:  $(awk '{ print $7 }' "$work/results" | median)"
+echo "median ratio:        $(awk '{ print $8 }' "$work/results" | median)  (goal: at most 1.30)"
+echo "timelines (log lines with the time they arrived): $work/timeline-*.txt"
