@@ -26,8 +26,10 @@ InstalledProduct ReadInstalledProductEntry() {
   const std::wstring keyPath =
       FormatWide(L"SOFTWARE\\Microsoft\\WINDOWS\\CURRENTVERSION\\UNINSTALL\\%ls", kProductName);
   ScopedRegKey key;
+  // The entry lives in the 32-bit view, where the registration writes it (the view a 32-bit
+  // installer sees anyway; a 64-bit build must ask for it).
   if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0,
-                      KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.receive(),
+                      KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, key.receive(),
                       nullptr) != ERROR_SUCCESS) {
     key.reset();
     return product;

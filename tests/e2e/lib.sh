@@ -174,8 +174,9 @@ publish_release() {
   place_installer
 }
 
-# reg_add KEY NAME VALUE: a REG_SZ value in this prefix's registry.
-reg_add() { wine reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1; }
+# reg_add KEY NAME VALUE: a REG_SZ value in the 32-bit view of this prefix's registry (where
+# the installer keeps its entries).
+reg_add() { wine reg add "$1" /v "$2" /d "$3" /f /reg:32 >/dev/null 2>&1; }
 
 # install_product_stub WINDOWS_FOLDER: the recording stand-in as Lumetra.exe there;
 # prints the Linux path of the file it records its command lines in.

@@ -57,13 +57,13 @@ class InstallStageTest : public ::testing::Test {
     StartLogAfresh();
     PrepareTempFolder();
     DeleteFolderTree(kTestRoot);
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kUninstallKey);
+    DeleteUninstallEntry();
     host.installFolder = kTestRoot + L"\\Lumetra";
   }
   void TearDown() override {
     DeleteFolderTree(kTestRoot);
     DeleteFolderTree(GetTempFolder());
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kUninstallKey);
+    DeleteUninstallEntry();
     HKEY run = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
       RegDeleteValueW(run, L"Lumetra");

@@ -105,7 +105,7 @@ TEST(VersionProbes, ProductVersionsFromVersionResources) {
 
 class InstalledVersionTest : public ::testing::Test {
  protected:
-  RegistryScratchKey entry_{kUninstallKey};
+  RegistryScratchKey entry_{kUninstallKey, KEY_WOW64_32KEY};
   CServerConfig config_;
 };
 

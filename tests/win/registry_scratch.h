@@ -1,6 +1,7 @@
 // A registry key under HKEY_LOCAL_MACHINE that a test creates and removes again: on
 // destruction the outermost key it had to create is deleted with everything below, so
-// the shared prefix is left as it was.
+// the shared prefix is left as it was. `view` picks a registry view (KEY_WOW64_32KEY for
+// what the installer keeps in the 32-bit view); 0 is the program's own.
 #pragma once
 
 #include <windows.h>
@@ -9,9 +10,10 @@
 
 class RegistryScratchKey {
  public:
-  explicit RegistryScratchKey(std::wstring path) : path_(std::move(path)) {
+  explicit RegistryScratchKey(std::wstring path, REGSAM view = 0)
+      : path_(std::move(path)), view_(view) {
     HKEY key = nullptr;
-    preexisting_ = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path_.c_str(), 0, KEY_READ, &key) ==
+    preexisting_ = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path_.c_str(), 0, KEY_READ | view_, &key) ==
                    ERROR_SUCCESS;
     if (key) RegCloseKey(key);
     if (preexisting_) return;
@@ -19,7 +21,7 @@ class RegistryScratchKey {
     for (size_t slash = path_.find(L'\\'); ; slash = path_.find(L'\\', slash + 1)) {
       const std::wstring prefix = path_.substr(0, slash);
       HKEY probe = nullptr;
-      if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, prefix.c_str(), 0, KEY_READ, &probe) != ERROR_SUCCESS) {
+      if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, prefix.c_str(), 0, KEY_READ | view_, &probe) != ERROR_SUCCESS) {
         created_ = prefix;
         break;
       }
@@ -44,13 +46,18 @@ class RegistryScratchKey {
   bool Create() { return Set(nullptr, 0, nullptr, 0); }
   void Remove() {
     if (created_.empty()) return;
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, created_.c_str());
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, created_.c_str());
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, created_.c_str(), 0, KEY_ALL_ACCESS | view_, &key) ==
+        ERROR_SUCCESS) {
+      RegDeleteTreeW(key, nullptr);
+      RegCloseKey(key);
+    }
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, created_.c_str(), view_, 0);
   }
   bool Exists() const {
     HKEY key = nullptr;
     const bool exists =
-        RegOpenKeyExW(HKEY_LOCAL_MACHINE, path_.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, path_.c_str(), 0, KEY_READ | view_, &key) == ERROR_SUCCESS;
     if (key) RegCloseKey(key);
     return exists;
   }
@@ -58,8 +65,8 @@ class RegistryScratchKey {
  private:
   bool Set(const wchar_t* name, DWORD type, const void* data, DWORD size) {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path_.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view_,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
       return false;
     const bool ok = !name || RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data),
                                             size) == ERROR_SUCCESS;
@@ -68,6 +75,7 @@ class RegistryScratchKey {
   }
 
   std::wstring path_;
+  REGSAM view_;
   std::wstring created_;
   bool preexisting_ = false;
 };

@@ -34,7 +34,8 @@ class ServerConfigFileTest : public ::testing::Test {
   }
   std::wstring folder_;
   // The installed product must not decide for these cases.
-  RegistryScratchKey uninstall_{L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumetra"};
+  RegistryScratchKey uninstall_{L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumetra",
+                                KEY_WOW64_32KEY};
 };
 
 const char kFullFile[] =

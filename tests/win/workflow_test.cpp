@@ -65,8 +65,8 @@ std::string Configuration(const ReleaseServer& server, const std::wstring& packa
 
 void RegisterInstalledProduct(const std::wstring& location, const std::wstring& version) {
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_WRITE, nullptr,
-                            &key, nullptr),
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0,
+                            KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key, nullptr),
             ERROR_SUCCESS);
   RegSetValueExW(key, L"InstallLocation", 0, REG_SZ, reinterpret_cast<const BYTE*>(location.c_str()),
                  static_cast<DWORD>((location.size() + 1) * sizeof(wchar_t)));
@@ -91,7 +91,7 @@ class WorkflowTest : public ::testing::Test {
     ResolveUserFolders();
     DeleteFileW(OverrideFile().c_str());
     DeleteFileW(LocalConfigCopy().c_str());
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kUninstallKey);
+    DeleteUninstallEntry();
   }
   void TearDown() override { SetUp(); }
 
@@ -196,7 +196,9 @@ TEST_F(WorkflowTest, CurrentProductInstalledIsStartedWithThePositionAndTheInstal
 
   EXPECT_EQ(host.LastStage(), kStageStartingProduct);
   EXPECT_TRUE(host.closed);
-  ASSERT_TRUE(WaitUntil(10000, [&] { return PathExists(started); })) << "product not started";
+  // The stand-in creates its record, then writes it: wait for the words, not the file.
+  ASSERT_TRUE(WaitUntil(10000, [&] { return !ReadFileBytes(started).empty(); }))
+      << "product not started";
   EXPECT_EQ(ReadFileBytes(started), "120 340 0 Corvane\n");
   EXPECT_EQ(LogCount("No valid app to download, start the installed one: " + Narrow(location)), 1);
   EXPECT_TRUE(server.Requests("/wf-current-package.7z").empty());
@@ -218,7 +220,7 @@ TEST_F(WorkflowTest, UpgraderOfAFreshInstallGetsTheStartTimeFromTheChosenFolder)
             (host.installFolder + L"\\Upgrader.exe").c_str(), FALSE);
   host.worker.StartUpgrader(host, true);
   EXPECT_TRUE(host.closed);
-  ASSERT_TRUE(WaitUntil(10000, [&] { return PathExists(started); }));
+  ASSERT_TRUE(WaitUntil(10000, [&] { return !ReadFileBytes(started).empty(); }));
   EXPECT_EQ(ReadFileBytes(started), "120 340 \"05/03/2025 10:05:09\" Corvane\n");
 }
 
@@ -308,6 +310,8 @@ TEST_F(WorkflowTest, OnlyTheRuntimeMissingStartsTheInstalledProduct) {
   ASSERT_TRUE(host.worker.m_config.m_vc2015x86.needed) << "the prefix has no VC runtime";
   EXPECT_EQ(host.LastStage(), kStageStartingProduct);
   EXPECT_TRUE(host.closed);
-  ASSERT_TRUE(WaitUntil(10000, [&] { return PathExists(started); })) << "product not started";
+  // The stand-in creates its record, then writes it: wait for the words, not the file.
+  ASSERT_TRUE(WaitUntil(10000, [&] { return !ReadFileBytes(started).empty(); }))
+      << "product not started";
   EXPECT_EQ(ReadFileBytes(started), "120 340 0 Corvane\n");
 }

@@ -16,6 +16,16 @@ namespace workflow_test {
 
 constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumetra";
 
+// Removes the product's uninstall entry from the 32-bit view, where the installer keeps it.
+inline void DeleteUninstallEntry() {
+  HKEY parent = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", 0,
+                    KEY_ALL_ACCESS | KEY_WOW64_32KEY, &parent) != ERROR_SUCCESS)
+    return;
+  RegDeleteTreeW(parent, L"Lumetra");
+  RegCloseKey(parent);
+}
+
 class RecordingHost : public IInstallerHost {
  public:
   CInstallWorker& Worker() override { return worker; }
