@@ -6,6 +6,7 @@
 #include <string>
 
 #include "config/ini_text.h"
+#include "system/probe_rules.h"
 #include "explain.h"
 #include "lint.h"
 #include "make_config.h"
@@ -79,7 +80,7 @@ int Explain(int argc, char** argv) {
       haveWindows = true;
     } else if (option == "--dotnet-release") {
       // The installer's .NET probe: present from this release number on.
-      facts.dotNet = std::strtoul(value.c_str(), nullptr, 10) >= 379893;
+      facts.dotNet = std::strtoul(value.c_str(), nullptr, 10) >= kMinimumDotNetRelease;
     } else if (option == "--vc") {
       if (value != "yes" && value != "no") return Usage();
       facts.vcRuntime = value == "yes";
