@@ -1,4 +1,5 @@
 list(APPEND LUMETRA_CORE_SOURCES
+  src/config/ini_text.cpp
   src/config/server_config.cpp
   src/config/version.cpp)
 list(APPEND LUMETRA_WIN_SOURCES

@@ -1,0 +1,24 @@
+// Checks an update_win.ini for everything that would leave an installer in the field stuck
+// or wrong, each finding with its line and a plain sentence.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "config/ini_text.h"
+#include "release_files.h"
+
+enum class Severity { kWarning, kError };
+
+struct Finding {
+  int line = 0;  // 0: the file as a whole
+  Severity severity = Severity::kError;
+  std::string text;
+};
+
+// `files`, when given, supplies the bytes behind each URL to check MD5, Bytes and the
+// version written inside the installer.
+std::vector<Finding> LintConfig(const IniText& ini, ReleaseFiles* files);
+
+// 0 clean, 1 warnings only, 2 errors.
+int LintExitCode(const std::vector<Finding>& findings);

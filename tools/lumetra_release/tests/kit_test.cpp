@@ -1,0 +1,180 @@
+// The kit on a release: make, lint, explain; every lint finding on a crafted file; the
+// installer version read from inside a program file.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include "download/md5_core.h"
+#include "explain.h"
+#include "lint.h"
+#include "make_config.h"
+#include "pe_version.h"
+#include "release_files.h"
+#include "synthetic_pe.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class KitTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("lumetra_kit_" + std::to_string(::getpid()));
+    fs::create_directories(dir_);
+    WriteFile(dir_ / "Lumetra_2.0.0.5.7z", std::string(5000, 'p'));
+    WriteFile(dir_ / "ndp48-web.exe", std::string(700, 'n'));
+    WriteFile(dir_ / "vc_redist.x86.exe", std::string(800, 'v'));
+    WriteFile(dir_ / "LumetraSetup.exe", SyntheticPe(0x00010019, 0x0000001F));  // 1.25.0.31
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Make() {
+    std::string error;
+    const std::string ini = MakeConfig(
+        "[release]\nbase_url = https://downloads.example/lumetra\n"
+        "[package Application]\nfile = Lumetra_2.0.0.5.7z\nversion = 2.0.0.5\nwindows = all\n"
+        "entry_for = 6.1 10.0\n[installer]\nfile = LumetraSetup.exe\n"
+        "[NetFramework]\nfile = ndp48-web.exe\nversion = v4.6\n[VC2015x86]\nfile = vc_redist.x86.exe\n",
+        dir_, error);
+    EXPECT_EQ(error, "");
+    return ini;
+  }
+  // The findings of a text, as "line:severity:first words" for readable expectations.
+  std::vector<Finding> Lint(const std::string& text, bool withFiles = false) {
+    FolderFiles files(dir_);
+    return LintConfig(IniText::Parse(text), withFiles ? &files : nullptr);
+  }
+  static bool Has(const std::vector<Finding>& findings, int line, Severity severity,
+                  const std::string& words) {
+    return std::any_of(findings.begin(), findings.end(), [&](const Finding& f) {
+      return f.line == line && f.severity == severity && f.text.find(words) != std::string::npos;
+    });
+  }
+  static std::string Replace(std::string text, const std::string& from, const std::string& to) {
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+  }
+  fs::path dir_;
+};
+
+TEST_F(KitTest, MadeConfigLintsCleanAndExplainsAsTheInstallerDecides) {
+  const std::string ini = Make();
+  EXPECT_NE(ini.find("[Installer]\r\nURL=https://downloads.example/lumetra/LumetraSetup.exe\r\n"
+                     "Version=1.25.0.31\r\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("MD5=" + Md5OfBytes(std::string(700, 'n')) + "\r\nBytes=700\r\nNeeded=1"),
+            std::string::npos);
+  const auto findings = Lint(ini, true);
+  for (const Finding& f : findings) ADD_FAILURE() << f.line << ": " << f.text;
+  EXPECT_EQ(LintExitCode(findings), 0);
+
+  const IniText parsed = IniText::Parse(ini);
+  MachineFacts older;
+  older.osVersion = L"6.3";
+  older.ownVersion = L"1.25.0.30";
+  EXPECT_NE(ExplainConfig(parsed, older).find("Decision: self-update to installer 1.25.0.31"),
+            std::string::npos);
+  // The current installer, .NET present, VC missing, an older product: 800 of 5800 bytes.
+  MachineFacts current = older;
+  current.ownVersion = L"1.25.0.31";
+  current.dotNet = true;
+  current.installedVersion = L"1.2.0.0";
+  const std::string told = ExplainConfig(parsed, current);
+  EXPECT_NE(told.find("Progress bar: .NET 0..0%, VC 0..13%, package 13..100%"), std::string::npos) << told;
+  EXPECT_NE(told.find("as vc_redist.x86.exe"), std::string::npos);
+  EXPECT_NE(told.find("  .net framework download not needed\n  vc2015 x86 download needed\n"
+                      "  app download needed\n"), std::string::npos) << told;
+  current.installedVersion = L"2.0.0.5";  // current product: nothing but the runtime
+  EXPECT_NE(ExplainConfig(parsed, current).find("VC 0..100%, package 100..100%"), std::string::npos);
+}
+
+TEST_F(KitTest, MakeRefusesAManifestWithoutTheFallbackEntryOrWithAWrongInstallerVersion) {
+  std::string error;
+  EXPECT_EQ(MakeConfig("[release]\nbase_url=https://x.example/\n[package A]\nfile=Lumetra_2.0.0.5.7z\n"
+                       "version=2.0.0.5\nentry_for=6.1\n", dir_, error), "");
+  EXPECT_NE(error.find("10.0"), std::string::npos);
+  EXPECT_EQ(MakeConfig("[release]\nbase_url=https://x.example/\n[package A]\nfile=Lumetra_2.0.0.5.7z\n"
+                       "version=2.0.0.5\nentry_for=10.0\n[installer]\nfile=LumetraSetup.exe\n"
+                       "version=1.25.0.30\n", dir_, error), "");
+  EXPECT_NE(error.find("1.25.0.31"), std::string::npos) << error;
+}
+
+TEST_F(KitTest, EachProblemIsFoundOnItsLine) {
+  const std::string good = Make();
+  // Lines of the made file: 1 [Windows_Application], 6 [Windows_Installer], 8 [Application]
+  // (URL 9 ... OSSupport 13), 14 [Installer], 20 [NetFramework], 26 [VC2015x86].
+  auto f = Lint(Replace(good, "LatestVersion_10.0=Application", "LatestVersion_6.3=Application"));
+  EXPECT_TRUE(Has(f, 1, Severity::kError, "no LatestVersion_10.0"));
+  EXPECT_TRUE(Has(f, 1, Severity::kError, "Windows 10.0 finds no application entry"));
+  EXPECT_FALSE(Has(f, 1, Severity::kError, "Windows 6.3 finds"));
+
+  f = Lint(Replace(good, "MD5=" + Md5OfBytes(std::string(5000, 'p')), "MD5=abc"));
+  EXPECT_TRUE(Has(f, 11, Severity::kError, "MD5 of [Application] is not 32"));
+  f = Lint(Replace(good, "Bytes=5000", "Bytes=4999"), true);
+  EXPECT_TRUE(Has(f, 12, Severity::kError, "Bytes of [Application] is 4999 but the file has 5000"));
+  f = Lint(Replace(good, "Bytes=800", "Bytes=-800"));
+  EXPECT_TRUE(Has(f, 29, Severity::kError, "Bytes of [VC2015x86] is not a plain positive number"));
+  WriteFile(dir_ / "ndp48-web.exe", std::string(700, 'N'));
+  f = Lint(good, true);
+  EXPECT_TRUE(Has(f, 23, Severity::kError, "MD5 of [NetFramework] is "));
+  EXPECT_EQ(LintExitCode(f), 2);
+
+  f = Lint(Replace(good, "lumetra/Lumetra_2.0.0.5.7z", "lumetra/CON.7z"));
+  EXPECT_TRUE(Has(f, 9, Severity::kError, "refuses the file name"));
+  f = Lint(Replace(good, "lumetra/Lumetra_2.0.0.5.7z", "lumetra/package"));
+  EXPECT_TRUE(Has(f, 9, Severity::kError, "\"package\" at the end of the URL of [Application] has no dot"));
+  f = Lint(Replace(good, "https://downloads.example/lumetra/vc_", "http://downloads.example/lumetra/vc_"));
+  EXPECT_TRUE(Has(f, 27, Severity::kWarning, "plain http"));
+  EXPECT_EQ(LintExitCode(f), 1);
+
+  // An installer that announces itself newer than it is.
+  f = Lint(Replace(good, "Version=1.25.0.31", "Version=1.25.0.32"), true);
+  EXPECT_TRUE(Has(f, 16, Severity::kError, "announces installer version 1.25.0.32 but the file is version 1.25.0.31"));
+  f = Lint(Replace(good, "Version=2.0.0.5", "Version=v2.0"));
+  EXPECT_TRUE(Has(f, 10, Severity::kError, "would read it as 0.0.0.0"));
+  f = Lint(Replace(good, "OSSupport=all\r\n[Installer]", "OSSupport=Windows 7\r\n[Installer]"));
+  EXPECT_TRUE(Has(f, 13, Severity::kError, "OSSupport \"Windows 7\" of [Application] matches no"));
+  f = Lint(Replace(good, "OSSupport=all\r\n[Installer]", "OSSupport=6.1\r\n[Installer]"));
+  EXPECT_TRUE(Has(f, 13, Severity::kWarning, "Windows 10.0 uses [Application] but its OSSupport"));
+
+  // Missing pieces and what an editor shows but the installer never reads.
+  f = Lint(Replace(good, "[Windows_Installer]\r\nDebug=Installer\r\n", ""));
+  EXPECT_TRUE(Has(f, 0, Severity::kError, "[Windows_Installer] is missing"));
+  f = Lint(Replace(good, "Debug=Installer", "Debug=Setup"));
+  EXPECT_TRUE(Has(f, 7, Severity::kError, "names section [Setup], which does not exist"));
+  f = Lint(Replace(good, "Needed=1\r\n[VC2015x86]", "Needed=0\r\n[VC2015x86]"));
+  EXPECT_TRUE(Has(f, 20, Severity::kWarning, "has no Needed=1"));
+  f = Lint(good + "[Application]\r\nVersion=3.0.0.0\r\nURL=x " + std::string(260, 'x') + "\r\n");
+  EXPECT_TRUE(Has(f, 31, Severity::kError, "section [Application] appears again"));
+  f = Lint(Replace(good, "Bytes=5000\r\n", "Bytes=5000\r\nbytes=6000\r\nstray line\r\n"));
+  EXPECT_TRUE(Has(f, 13, Severity::kError, "key bytes appears again in [Application]"));
+  EXPECT_TRUE(Has(f, 14, Severity::kWarning, "neither [section] nor key=value"));
+  f = Lint(Replace(good, "OSSupport=all\r\n[Installer]", "OSSupport=" + std::string(260, 'a') + "\r\n[Installer]"));
+  EXPECT_TRUE(Has(f, 13, Severity::kError, "longer than 259 characters"));
+}
+
+TEST(PeVersionTest, ReadsTheProductVersionAndRefusesWhatIsNoVersionedProgram) {
+  EXPECT_EQ(ReadPeProductVersion(SyntheticPe(0x00020003, 0x00040005)), L"2.3.4.5");
+  std::string broken = SyntheticPe(0x00020003, 0x00040005);
+  PutU32(broken, 0x200 + 0x58 + 40, 0);  // no fixed-information signature
+  EXPECT_EQ(ReadPeProductVersion(broken), std::nullopt);
+  EXPECT_EQ(ReadPeProductVersion(SyntheticPe(1, 1).substr(0, 0x260)), std::nullopt);  // cut short
+  EXPECT_EQ(ReadPeProductVersion("MZ not a program"), std::nullopt);
+
+  const char* source = std::getenv("LUMETRA_SOURCE_DIR");
+  const fs::path real = fs::path(source ? source : ".") / "build/win/LumetraSetup.exe";
+  if (!fs::exists(real)) GTEST_SKIP() << "no Windows build at " << real;
+  const auto bytes = ReadWholeFile(real);
+  ASSERT_TRUE(bytes);
+  EXPECT_EQ(ReadPeProductVersion(*bytes), L"1.25.0.30");
+}
+
+}  // namespace
