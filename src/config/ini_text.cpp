@@ -113,9 +113,25 @@ int IniText::ReadInt(std::wstring_view section, std::wstring_view key) const {
   while (i < text.size() && text[i] <= L' ') ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
+  // As the profile functions read numbers: "0x", "0o" and "0b" choose base 16, 8 or 2.
+  uint32_t base = 10;
+  if (i + 1 < text.size() && text[i] == L'0') {
+    const wchar_t marker = text[i + 1];
+    if (marker == L'x' || marker == L'X') base = 16;
+    else if (marker == L'o' || marker == L'O') base = 8;
+    else if (marker == L'b' || marker == L'B') base = 2;
+    if (base != 10) i += 2;
+  }
   uint32_t total = 0;
-  for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i)
-    total = total * 10u + static_cast<uint32_t>(text[i] - L'0');
+  for (; i < text.size(); ++i) {
+    const wchar_t c = text[i];
+    uint32_t digit = base;
+    if (c >= L'0' && c <= L'9') digit = static_cast<uint32_t>(c - L'0');
+    else if (c >= L'a' && c <= L'f') digit = static_cast<uint32_t>(c - L'a' + 10);
+    else if (c >= L'A' && c <= L'F') digit = static_cast<uint32_t>(c - L'A' + 10);
+    if (digit >= base) break;
+    total = total * base + digit;
+  }
   if (negative) total = 0u - total;
   const auto value = static_cast<int32_t>(total);
   return value < 0 ? 0 : value;
