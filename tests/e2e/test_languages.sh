@@ -5,6 +5,9 @@
 source "$(dirname "$0")/lib.sh"
 
 SHOW_TEXTS=$LUMETRA_BUILD_DIR/fixtures/show_texts.exe
+# One server for the many short runs below: a server that is just shutting down when the next
+# run connects answers it with a reset.
+wineserver -p </dev/null >/dev/null 2>&1
 [ -f "$SHOW_TEXTS" ] || fail "missing $SHOW_TEXTS"
 
 # texts_in LOCALE: prints the raw font (127), Continue (110) and licence sentence (108),
