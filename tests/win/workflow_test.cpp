@@ -248,7 +248,12 @@ TEST_F(WorkflowTest, NewInstallerIsRefetchedUntilItMatchesAndCancelHoldsTheHandO
   EXPECT_FALSE(host.closed);
 
   host.exitPromptOpen = 1;
-  WriteFileBytes(ReleaseFile(L"wf-new-installer.exe"), good);
+  // Swapped in whole: a request that met the file half rewritten would get a short answer,
+  // which ends the workflow as a failed download.
+  const std::wstring swap = ReleaseFile(L"wf-new-installer.exe.part");
+  WriteFileBytes(swap, good);
+  MoveFileExW(swap.c_str(), ReleaseFile(L"wf-new-installer.exe").c_str(),
+              MOVEFILE_REPLACE_EXISTING);
   EXPECT_TRUE(WaitUntil(20000, [&] {
     return LogCount("Download new installer ok") > LogCount("Check new installer error");
   }));
