@@ -129,6 +129,23 @@ leave_installer() {
 # Copies the installer under test into the Downloads folder as NAME (default LumetraSetup.exe).
 place_installer() { cp "$LUMETRA_EXE" "$DOWNLOADS/${1:-LumetraSetup.exe}"; }
 
+# make_offline_namespace: a network namespace of the test's own with only loopback and an
+# interface without a default route, so the machine counts as disconnected; sets NS to the
+# command prefix that runs a program inside it. `ip route add default via 10.200.0.2` inside
+# it brings the connection, `ip route del default` takes it away.
+make_offline_namespace() {
+  unshare -n sleep 600 &
+  local holder=$!
+  E2E_PIDS+=("$holder")
+  sleep 0.2
+  NS=(nsenter -t "$holder" -n)
+  "${NS[@]}" ip link set lo up
+  "${NS[@]}" ip link add vnet0 type veth peer name vnet1
+  "${NS[@]}" ip link set vnet1 up
+  "${NS[@]}" ip link set vnet0 up
+  "${NS[@]}" ip addr add 10.200.0.1/24 dev vnet0
+}
+
 # start_release_server [PREFIX COMMAND...]: a release server of this test (inside a
 # network namespace when a prefix command such as "nsenter -t PID -n" is given).
 # Sets SERVER_STATE (files to serve go into $SERVER_STATE/release) and SERVER_URL.

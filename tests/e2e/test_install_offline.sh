@@ -9,16 +9,7 @@
 source "$(dirname "$0")/lib.sh"
 E2E_CLEANUP+=(keep_screenshots)
 
-unshare -n sleep 600 &
-namespace_holder=$!
-E2E_PIDS+=("$namespace_holder")
-sleep 0.2
-NS=(nsenter -t "$namespace_holder" -n)
-"${NS[@]}" ip link set lo up
-"${NS[@]}" ip link add vnet0 type veth peer name vnet1
-"${NS[@]}" ip link set vnet1 up
-"${NS[@]}" ip link set vnet0 up
-"${NS[@]}" ip addr add 10.200.0.1/24 dev vnet0
+make_offline_namespace
 "${NS[@]}" ip route add default via 10.200.0.2
 # The local table's rule moves behind a rule of ours that can cut off 127.0.0.1.
 "${NS[@]}" ip rule add pref 100 lookup local

@@ -5,16 +5,7 @@
 # 1 and waits; once a default route exists it goes on by itself within about a second.
 source "$(dirname "$0")/lib.sh"
 
-unshare -n sleep 600 &
-namespace_holder=$!
-E2E_PIDS+=("$namespace_holder")
-sleep 0.2
-NS=(nsenter -t "$namespace_holder" -n)
-"${NS[@]}" ip link set lo up
-"${NS[@]}" ip link add vnet0 type veth peer name vnet1
-"${NS[@]}" ip link set vnet1 up
-"${NS[@]}" ip link set vnet0 up
-"${NS[@]}" ip addr add 10.200.0.1/24 dev vnet0
+make_offline_namespace
 
 start_release_server "${NS[@]}"
 publish_package package.7z 4096
