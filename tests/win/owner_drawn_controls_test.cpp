@@ -18,6 +18,8 @@
 #include "ui/framework/gdi.h"
 #include "ui/images/memory_dc.h"
 
+#include "win/test_canvas.h"
+
 namespace {
 
 constexpr COLORREF kFocusBlue = RGB(0, 120, 214);
@@ -50,18 +52,9 @@ struct RecordingOwner : IDesignButtonOwner {
   std::vector<Call> calls;
 };
 
-// A 24-bit memory canvas of a control's size.
-struct Canvas {
-  Canvas(int width, int height, COLORREF fill) : dc(CreateCompatibleDC(nullptr)) {
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    bitmap.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    previous = SelectObject(dc.get(), bitmap.get());
-    framework::FillSolid(dc.get(), RECT{0, 0, width, height}, fill);
-  }
-  ~Canvas() { SelectObject(dc.get(), previous); }
-  COLORREF At(int x, int y) const { return GetPixel(dc.get(), x, y); }
+// A canvas of a control's size that also counts the bluish pixels drawn on it.
+struct Canvas : TestCanvas {
+  using TestCanvas::TestCanvas;
   int CountBluish(int width, int height) const {
     int count = 0;
     for (int y = 0; y < height; ++y)
@@ -71,9 +64,6 @@ struct Canvas {
       }
     return count;
   }
-  ScopedMemoryDC dc;
-  ScopedBitmap bitmap;
-  HGDIOBJ previous = nullptr;
 };
 
 class OwnerDrawnControls : public ::testing::Test {

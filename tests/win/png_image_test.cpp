@@ -10,6 +10,8 @@
 
 #include "ui/images/memory_dc.h"
 
+#include "win/test_canvas.h"
+
 namespace {
 
 constexpr int kMissingPicture = 4242;
@@ -76,24 +78,7 @@ bool LoadSample(CPngImage& image) {
   return LoadPngBytes(image, png.data(), png.size());
 }
 
-// A 24-bit memory canvas filled with one colour.
-struct Canvas {
-  Canvas(int width, int height, COLORREF fill) : dc(CreateCompatibleDC(nullptr)) {
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    bitmap.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    previous = SelectObject(dc.get(), bitmap.get());
-    ScopedBrush brush(CreateSolidBrush(fill));
-    RECT all{0, 0, width, height};
-    FillRect(dc.get(), &all, brush.get());
-  }
-  ~Canvas() { SelectObject(dc.get(), previous); }
-  COLORREF At(int x, int y) const { return GetPixel(dc.get(), x, y); }
-  ScopedMemoryDC dc;
-  ScopedBitmap bitmap;
-  HGDIOBJ previous = nullptr;
-};
+using Canvas = TestCanvas;
 
 }  // namespace
 
