@@ -8,6 +8,7 @@
 
 #include "base/unique_handle.h"
 #include "system/install_log.h"
+#include "system/program_command_line.h"
 
 namespace {
 
@@ -19,6 +20,9 @@ constexpr int kOpenAttempts = 10;
 constexpr DWORD kOpenRetryMs = 100;
 // However many processes of the name come and go, the job ends after this.
 constexpr ULONGLONG kKillJobLimitMs = 60000;
+// CreateProcess's answer for a program whose manifest asks for more rights than this
+// process has (not named in every SDK's headers).
+constexpr DWORD kErrorElevationRequired = 740;
 
 bool SameExeName(const wchar_t* a, const std::wstring& b) {
   return CompareStringOrdinal(a, -1, b.c_str(), static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
@@ -39,8 +43,8 @@ DWORD FindProcessIdExcept(const std::wstring& exeName, const std::set<DWORD>& sk
   return 0;
 }
 
-// Starts the program; an invalid handle when it could not be started (or the shell
-// handed none back, as for a document opened in a running program).
+// Starts the program through the shell; an invalid handle when it could not be started
+// (or the shell handed none back, as for a document opened in a running program).
 ScopedHandle StartThroughShell(int showCommand, const std::wstring& workingFolder,
                                const std::wstring& file, const std::wstring& parameters,
                                bool& started) {
@@ -57,12 +61,48 @@ ScopedHandle StartThroughShell(int showCommand, const std::wstring& workingFolde
   return ScopedHandle(started ? info.hProcess : nullptr);
 }
 
+// Starts exactly this program file, found by no search. A hidden program gets no console
+// either: the extractor is a console program, and giving it a console of its own (as the
+// shell does) costs more than the extraction of a small archive.
+ScopedHandle StartProcess(int showCommand, const std::wstring& workingFolder,
+                          const std::wstring& file, const std::wstring& parameters,
+                          DWORD& error) {
+  std::wstring commandLine = ProgramCommandLine(file, parameters);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(showCommand);
+  const DWORD flags = showCommand == SW_HIDE ? DETACHED_PROCESS : 0;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(file.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                      workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info)) {
+    error = GetLastError();
+    return ScopedHandle();
+  }
+  CloseHandle(info.hThread);
+  error = ERROR_SUCCESS;
+  return ScopedHandle(info.hProcess);
+}
+
+// A program given by its full path is started directly; anything else (and a program
+// that asks for rights this process lacks) goes through the shell.
+ScopedHandle Start(int showCommand, const std::wstring& workingFolder, const std::wstring& file,
+                   const std::wstring& parameters, bool& started) {
+  if (IsFullProgramPath(file)) {
+    DWORD error = ERROR_SUCCESS;
+    ScopedHandle process = StartProcess(showCommand, workingFolder, file, parameters, error);
+    started = process.valid();
+    if (started || error != kErrorElevationRequired) return process;
+  }
+  return StartThroughShell(showCommand, workingFolder, file, parameters, started);
+}
+
 }  // namespace
 
 bool RunProgram(int showCommand, bool wait, const std::wstring& workingFolder,
                 const std::wstring& file, const std::wstring& parameters) {
   bool started = false;
-  ScopedHandle process = StartThroughShell(showCommand, workingFolder, file, parameters, started);
+  ScopedHandle process = Start(showCommand, workingFolder, file, parameters, started);
   if (started && wait && process.valid()) WaitForSingleObject(process.get(), INFINITE);
   return started;
 }
@@ -72,7 +112,7 @@ std::optional<unsigned long> RunProgramForExitCode(int showCommand,
                                                    const std::wstring& file,
                                                    const std::wstring& parameters) {
   bool started = false;
-  ScopedHandle process = StartThroughShell(showCommand, workingFolder, file, parameters, started);
+  ScopedHandle process = Start(showCommand, workingFolder, file, parameters, started);
   if (!process.valid() || WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0)
     return std::nullopt;
   DWORD code = 0;

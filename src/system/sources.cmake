@@ -2,6 +2,7 @@ list(APPEND LUMETRA_CORE_SOURCES
   src/system/integration_paths.cpp
   src/system/log_line.cpp
   src/system/probe_rules.cpp
+  src/system/program_command_line.cpp
   src/system/user_folders.cpp)
 list(APPEND LUMETRA_WIN_SOURCES
   src/system/carried_files.cpp

@@ -47,7 +47,10 @@ void CInstallerDlg::ApplyStage(int stage) {
   // The window has no WS_CLIPCHILDREN: its background is drawn over the controls, so the
   // controls must be painted again after it. A control that painted itself during the
   // changes above (the status line does when it is shown) would otherwise stay erased.
-  RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  // Painted now, not when the queue is next idle: a worker that sets the last stage and
+  // closes the window right after must not close it before the stage was ever shown.
+  RedrawWindow(hwnd(), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void CInstallerDlg::HideStatusLine() {

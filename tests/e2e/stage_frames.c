@@ -36,12 +36,28 @@ static int write_ppm(const char* path, XImage* image) {
   FILE* out = fopen(path, "wb");
   if (!out) return 0;
   fprintf(out, "P6\n%d %d\n255\n", image->width, image->height);
-  for (int y = 0; y < image->height; ++y)
+  // One row at a time: a frame must be written in a few milliseconds, or the next stage
+  // may come and go while this one is still being saved.
+  unsigned char* row = malloc((size_t)image->width * 3);
+  if (!row) {
+    fclose(out);
+    return 0;
+  }
+  const int direct = image->bits_per_pixel == 32 && image->byte_order == LSBFirst;
+  for (int y = 0; y < image->height; ++y) {
+    const unsigned char* line = (const unsigned char*)image->data + (size_t)y * image->bytes_per_line;
     for (int x = 0; x < image->width; ++x) {
-      const unsigned long pixel = XGetPixel(image, x, y);
-      const unsigned char rgb[3] = {(pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF};
-      fwrite(rgb, 1, 3, out);
+      const unsigned long pixel =
+          direct ? (unsigned long)line[4 * x] | (unsigned long)line[4 * x + 1] << 8 |
+                       (unsigned long)line[4 * x + 2] << 16
+                 : XGetPixel(image, x, y);
+      row[3 * x] = (pixel >> 16) & 0xFF;
+      row[3 * x + 1] = (pixel >> 8) & 0xFF;
+      row[3 * x + 2] = pixel & 0xFF;
     }
+    fwrite(row, 1, (size_t)image->width * 3, out);
+  }
+  free(row);
   return fclose(out) == 0;
 }
 
