@@ -6,8 +6,15 @@ add_compile_definitions(UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601 NOMIN
 add_link_options(-static)
 include_directories(${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
 
-set(LUMETRA_WIN32_LIBS wininet shell32 ole32 oleaut32 uuid wtsapi32 version advapi32 comctl32
-    gdiplus msimg32 shlwapi comdlg32 gdi32 user32 kernel32)
+# System DLLs that Windows always loads from its own folder, whoever asks.
+set(LUMETRA_WIN32_LIBS shell32 ole32 oleaut32 uuid advapi32 shlwapi comdlg32 gdi32 user32
+    kernel32)
+# DLLs Windows would also look for beside the program (in Downloads, next to whatever
+# else was downloaded there): the installer loads them only after it has narrowed the
+# search to the system folder, through delay-import libraries. Tests link them as usual.
+set(LUMETRA_SEARCHED_DLLS wininet WININET.dll wtsapi32 WTSAPI32.dll version VERSION.dll
+    comctl32 COMCTL32.dll gdiplus gdiplus.dll msimg32 MSIMG32.dll)
+include(${CMAKE_SOURCE_DIR}/cmake/DelayImport.cmake)
 
 add_library(lumetra_core STATIC ${LUMETRA_CORE_SOURCES})
 add_library(lumetra_win STATIC ${LUMETRA_WIN_SOURCES})
@@ -18,15 +25,15 @@ target_link_libraries(lumetra_win PUBLIC lumetra_core ${LUMETRA_WIN32_LIBS})
 include(${CMAKE_SOURCE_DIR}/res/resources.cmake)
 
 add_executable(LumetraSetup WIN32 ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${LUMETRA_RC_FILE})
-target_link_libraries(LumetraSetup PRIVATE lumetra_win)
-target_link_options(LumetraSetup PRIVATE -mwindows -municode)
+target_link_libraries(LumetraSetup PRIVATE lumetra_win lumetra_delayed_dlls)
+target_link_options(LumetraSetup PRIVATE -mwindows -municode -s)
 lumetra_add_resource_dependencies(LumetraSetup)
 
 # The same installer with a version one build higher, for the self-update tests.
 math(EXPR LUMETRA_NEXT_BUILD "${PROJECT_VERSION_TWEAK} + 1")
 add_executable(LumetraSetupNext WIN32 ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${LUMETRA_RC_FILE})
-target_link_libraries(LumetraSetupNext PRIVATE lumetra_win)
-target_link_options(LumetraSetupNext PRIVATE -mwindows -municode)
+target_link_libraries(LumetraSetupNext PRIVATE lumetra_win lumetra_delayed_dlls)
+target_link_options(LumetraSetupNext PRIVATE -mwindows -municode -s)
 target_compile_definitions(LumetraSetupNext PRIVATE LUMETRA_VERSION_BUILD=${LUMETRA_NEXT_BUILD})
 set_target_properties(LumetraSetupNext PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/next)
 lumetra_add_resource_dependencies(LumetraSetupNext)
@@ -56,7 +63,7 @@ foreach(fixture_source ${LUMETRA_FIXTURE_SOURCES})
   add_executable(fixture_${fixture} ${fixture_source})
   set_target_properties(fixture_${fixture} PROPERTIES OUTPUT_NAME ${fixture}
                         RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fixtures)
-  target_link_libraries(fixture_${fixture} PRIVATE ${LUMETRA_WIN32_LIBS})
+  target_link_libraries(fixture_${fixture} PRIVATE ${LUMETRA_WIN32_LIBS} lumetra_searched_dlls)
   if(fixture IN_LIST LUMETRA_WINDOWED_FIXTURES)
     set_target_properties(fixture_${fixture} PROPERTIES WIN32_EXECUTABLE TRUE)
   endif()
@@ -68,12 +75,19 @@ foreach(fixture_source ${LUMETRA_FIXTURE_SOURCES})
   list(APPEND LUMETRA_FIXTURE_TARGETS fixture_${fixture})
 endforeach()
 
+# A DLL planted beside the installer under the names of the DLLs it loads late.
+add_library(fixture_planted_dll SHARED ${CMAKE_SOURCE_DIR}/tests/fixtures/dll/planted_dll.cpp)
+set_target_properties(fixture_planted_dll PROPERTIES OUTPUT_NAME planted PREFIX ""
+                      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fixtures)
+target_link_options(fixture_planted_dll PRIVATE -Wl,--kill-at)
+list(APPEND LUMETRA_FIXTURE_TARGETS fixture_planted_dll)
+
 # The platform-free tests run natively with sanitizers and again here, inside Windows.
 file(GLOB LUMETRA_WIN_TEST_SOURCES CONFIGURE_DEPENDS
      ${CMAKE_SOURCE_DIR}/tests/win/*.cpp ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
 add_executable(win_tests ${LUMETRA_WIN_TEST_SOURCES} ${LUMETRA_RC_FILE})
 target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-target_link_libraries(win_tests PRIVATE lumetra_win gtest gtest_main)
+target_link_libraries(win_tests PRIVATE lumetra_win lumetra_searched_dlls gtest gtest_main)
 lumetra_add_resource_dependencies(win_tests)
 if(LUMETRA_FIXTURE_TARGETS)
   add_dependencies(win_tests ${LUMETRA_FIXTURE_TARGETS})
