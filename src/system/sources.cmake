@@ -9,6 +9,7 @@ list(APPEND LUMETRA_WIN_SOURCES
   src/system/debug_trace.cpp
   src/system/folder_set.cpp
   src/system/folder_tree.cpp
+  src/system/held_files.cpp
   src/system/install_log.cpp
   src/system/module_path.cpp
   src/system/probes.cpp

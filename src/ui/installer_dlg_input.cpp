@@ -89,7 +89,9 @@ void CInstallerDlg::RunCancelFlow() {
   m_bExitPromptOpen = 0;
   if (confirmation.Result() == 1) {
     m_bCancelled = 1;
-    // A download still running lets go of its file at its next chunk.
+    // A download still running lets go of its file at its next chunk; checked files
+    // waiting to run are let go of now.
+    m_worker.m_heldFiles.ReleaseAll();
     DeleteFolderTreeWithin(GetTempFolder(), kCancelCleanupMs);
     EndDialog(IDOK);
     return;

@@ -66,8 +66,9 @@ std::wstring CInstallWorker::DownloadPackageItem(int start, int span,
     return std::wstring();
   }
   WriteInstallLog(L"Download ok");
-  if (!CheckDownloadFile(target, record.md5, record.size)) {
+  if (!m_heldFiles.Hold(target) || !CheckDownloadFile(target, record.md5, record.size)) {
     WriteInstallLog(L"CheckDownloadFile failed");
+    m_heldFiles.Release(target);
     // Kept, a full-size wrong file would pass for complete on every later attempt.
     DeleteFileW(target.c_str());
     return std::wstring();
@@ -77,7 +78,10 @@ std::wstring CInstallWorker::DownloadPackageItem(int start, int span,
   // must not mix with this package, nor pass for it when this one fails to unpack.
   const bool isPackage = extension.empty();
   if (isPackage && resultPath != target) DeleteFolderTree(resultPath);
-  if (!DecompressPackage(target, isPackage)) {
+  const bool unpacked = DecompressPackage(target, isPackage);
+  // The archive is done with once unpacked; an installer stays held until it has run.
+  if (isPackage || !unpacked) m_heldFiles.Release(target);
+  if (!unpacked) {
     WriteInstallLog(L"DecompressPackage failed");
     if (isPackage && resultPath != target) DeleteFolderTree(resultPath);
     return std::wstring();

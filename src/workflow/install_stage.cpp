@@ -43,6 +43,7 @@ bool CInstallWorker::InstallPrerequisite(const wchar_t* program, bool (*installe
                                          const wchar_t* okLog) {
   WriteInstallLog(L"%ls", startLog);
   RunProgram(SW_HIDE, true, GetTempFolder(), program, kSilentParameters);
+  m_heldFiles.Release(program);
   if (!installed()) {
     FailInstall(failedLog, IDS_CONNECTIVITY_FAILED);
     return false;
@@ -111,6 +112,7 @@ void CInstallWorker::InstallStage(IInstallerHost& dialog) {
     dialog.SetProgressTarget(100);
   }
 
+  m_heldFiles.ReleaseAll();
   RemoveTempFolder();
   StartUpgrader(dialog, installedNow);
 }

@@ -138,7 +138,9 @@ bool CInstallWorker::FailWhenConfigurationUnusable() {
     Fail(IDS_SERVER_CONFIG_ERROR);
     return true;
   }
-  if (!ExtractFileResource(IDR_FILE_7ZA, GetTempFolder() + L"\\7za.exe")) {
+  const std::wstring extractor = GetTempFolder() + L"\\7za.exe";
+  if (!ExtractFileResource(IDR_FILE_7ZA, extractor) || !m_heldFiles.Hold(extractor) ||
+      !FileMatchesResource(IDR_FILE_7ZA, extractor)) {
     WriteInstallLog(L"7za.exe error");
     Fail(IDS_UNKNOWN_ERROR);
     return true;
@@ -146,7 +148,9 @@ bool CInstallWorker::FailWhenConfigurationUnusable() {
   return false;
 }
 
-void CInstallWorker::HandOverToNewInstaller(const std::wstring& downloadPath,
+// False when the copy beside this installer could not be made or is not the file that
+// was checked; this installer then goes on by itself.
+bool CInstallWorker::HandOverToNewInstaller(const std::wstring& downloadPath,
                                             const std::wstring& handOverPath,
                                             const std::wstring& moduleFolder) {
   DebugTrace(L"Check new installer ok");
@@ -154,10 +158,21 @@ void CInstallWorker::HandOverToNewInstaller(const std::wstring& downloadPath,
   const std::wstring parameters = FormatWide(L"u %d %d", window.top, window.left);
   while (m_pDlg->IsExitPromptOpen()) Sleep(kExitPromptPollMs);
   if (!m_pDlg->IsCancelled()) {
-    CopyFileW(downloadPath.c_str(), handOverPath.c_str(), FALSE);
+    const PackageInfo& record = m_config.m_installer;
+    if (!CopyFileW(downloadPath.c_str(), handOverPath.c_str(), FALSE) ||
+        !m_heldFiles.Hold(handOverPath) ||
+        !CheckDownloadFile(handOverPath, record.md5, record.size)) {
+      m_heldFiles.Release(handOverPath);
+      WriteInstallLog(L"New installer copy failed its check, going on without it: %ls",
+                      handOverPath.c_str());
+      m_heldFiles.Release(downloadPath);
+      return false;
+    }
     RunProgram(SW_HIDE, false, moduleFolder, handOverPath, parameters);
   }
+  m_heldFiles.ReleaseAll();
   m_pDlg->Close();
+  return true;
 }
 
 CInstallWorker::SelfUpdate CInstallWorker::UpdateInstaller() {
@@ -178,10 +193,13 @@ CInstallWorker::SelfUpdate CInstallWorker::UpdateInstaller() {
 
     if (result == kDownloadComplete) {
       WriteInstallLog(L"Download new installer ok");
-      if (CheckDownloadFile(downloadPath, m_config.m_installer.md5, m_config.m_installer.size)) {
-        HandOverToNewInstaller(downloadPath, handOverPath, moduleFolder);
-        return SelfUpdate::kHandedOver;
+      if (m_heldFiles.Hold(downloadPath) &&
+          CheckDownloadFile(downloadPath, m_config.m_installer.md5, m_config.m_installer.size)) {
+        if (HandOverToNewInstaller(downloadPath, handOverPath, moduleFolder))
+          return SelfUpdate::kHandedOver;
+        return SelfUpdate::kNothingNewer;
       }
+      m_heldFiles.Release(downloadPath);
       WriteInstallLog(L"Check new installer error");
       DeleteFileW(downloadPath.c_str());
     } else if (result == kDownloadFailed && !IsMachineConnected()) {

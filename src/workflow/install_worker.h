@@ -7,6 +7,7 @@
 #include <string>
 
 #include "config/server_config.h"
+#include "system/held_files.h"
 #include "workflow/installer_host.h"
 
 class CInstallWorker {
@@ -60,6 +61,9 @@ class CInstallWorker {
   CServerConfig m_config;
   int m_nTimeout = 60000;
   std::wstring m_strInstallPath;
+  // The extractor, the checked installers and the package, from their check until they
+  // have run; let go when the Temp folder is to be removed.
+  HeldFiles m_heldFiles;
 
  private:
   enum class SelfUpdate { kNothingNewer, kHandedOver, kFailed };
@@ -84,7 +88,7 @@ class CInstallWorker {
   void FetchConfiguration();
   bool FailWhenConfigurationUnusable();
   SelfUpdate UpdateInstaller();
-  void HandOverToNewInstaller(const std::wstring& downloadPath, const std::wstring& handOverPath,
+  bool HandOverToNewInstaller(const std::wstring& downloadPath, const std::wstring& handOverPath,
                               const std::wstring& moduleFolder);
   void StartProductProgram(IInstallerHost& dialog, const wchar_t* exeName,
                            const std::wstring& marker);

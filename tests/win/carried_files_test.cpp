@@ -124,3 +124,17 @@ TEST(CarriedExtractor, ExtractsAZipArchiveIntoTheWorkingFolder) {
 }
 
 TEST(CarriedExtractor, ExtractsA7zArchiveIntoTheWorkingFolder) { ExpectExtractedAsOriginal("7z"); }
+
+TEST(CarriedFiles, OnlyTheExactBytesMatchTheCarriedExtractor) {
+  const std::wstring path = ScratchFolder("carried-match") + L"\\7za.exe";
+  ASSERT_TRUE(ExtractFileResource(IDR_FILE_7ZA, path));
+  EXPECT_TRUE(FileMatchesResource(IDR_FILE_7ZA, path));
+  std::string bytes = ReadFileBytes(path);
+  bytes.back() ^= 1;
+  ASSERT_TRUE(WriteFileBytes(path, bytes));
+  EXPECT_FALSE(FileMatchesResource(IDR_FILE_7ZA, path));
+  bytes.pop_back();
+  ASSERT_TRUE(WriteFileBytes(path, bytes));
+  EXPECT_FALSE(FileMatchesResource(IDR_FILE_7ZA, path));
+  EXPECT_FALSE(FileMatchesResource(IDR_FILE_7ZA, path + L".missing"));
+}
