@@ -152,6 +152,26 @@ ResponseAction DecideResponse(const ResponseFacts& facts, bool firstAnswer) {
   }
 }
 
+uint32_t ExpectedTotal(ResponseAction action, const ResponseFacts& facts, uint64_t fileLength,
+                       std::optional<uint32_t> expected) {
+  const uint32_t length = facts.contentLength.value_or(0);
+  const uint32_t earlier = expected.value_or(0);
+  switch (action) {
+    case ResponseAction::kComplete:
+      return facts.contentRange && facts.contentRange->complete
+                 ? static_cast<uint32_t>(*facts.contentRange->complete)
+                 : earlier;
+    case ResponseAction::kRestart:
+      return length > 0 ? length : earlier;
+    case ResponseAction::kAppend:
+      if (facts.rangeOffset == 0) return length > 0 ? length : earlier;
+      // Sizes are 32-bit quantities: the sum is taken in 32 bits, as the total is kept.
+      return expected ? *expected : length + static_cast<uint32_t>(fileLength);
+    default:
+      return earlier;
+  }
+}
+
 bool ResumeBudget::AllowResume(uint64_t fileLength) {
   if (fileLength > best_) {
     best_ = fileLength;

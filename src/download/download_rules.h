@@ -70,6 +70,16 @@ enum class ResponseAction {
 // its status and Content-Range alone, the expected total being known already.
 ResponseAction DecideResponse(const ResponseFacts& facts, bool firstAnswer);
 
+// The size the file is expected to reach once the body of an accepted answer is in;
+// `expected` is what earlier answers of this call said (none for the first answer). A body
+// that continues the file at the asked offset keeps that. A body that begins the file (the
+// answer to a request without Range, or a whole file for a ranged one) brings the file's
+// present size in its Content-Length, and a 416 says the file is whole at its total: these
+// win over an earlier answer, as the file may have changed on the server between attempts.
+// Without a usable length the earlier word stands (0 when there is none).
+uint32_t ExpectedTotal(ResponseAction action, const ResponseFacts& facts, uint64_t fileLength,
+                       std::optional<uint32_t> expected);
+
 // Counts resumptions that bring no new byte and says when to stop. A byte counts as new
 // only when the file grows beyond its largest length so far, so a server that restarts
 // the file on every resumption cannot keep a call going either.

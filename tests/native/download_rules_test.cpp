@@ -176,3 +176,27 @@ TEST(DownloadResume, RestartsThatNeverGetFurtherAreBounded) {
   while (budget.AllowResume(500) && allowed < 100) ++allowed;
   EXPECT_EQ(allowed, kMaxResumesWithoutProgress);
 }
+
+TEST(DownloadTotal, AContinuationKeepsTheTotalAnAnswerFromTheFirstByteSetsIt) {
+  // First answers: the length after what the file holds.
+  EXPECT_EQ(ExpectedTotal(ResponseAction::kAppend, Facts(200, 100, 0), 0, std::nullopt), 100u);
+  EXPECT_EQ(ExpectedTotal(ResponseAction::kAppend, Facts(206, 60, 40, L"bytes 40-99/100"), 40,
+                          std::nullopt), 100u);
+  EXPECT_EQ(ExpectedTotal(ResponseAction::kComplete, Facts(416, 0, 100, L"bytes */100"), 100,
+                          std::nullopt), 100u);
+  // A resumption that continues the file: what was expected stands.
+  EXPECT_EQ(ExpectedTotal(ResponseAction::kAppend, Facts(206, std::nullopt, 40, L"bytes 40-99/100"),
+                          40, 100u), 100u);
+  // The file changed between attempts: after a refetch (a 206 from another offset, or a
+  // 416 with another total) the plain answer's length is the file's, and so is the
+  // total a 416 names at the file's length.
+  EXPECT_EQ(ExpectedTotal(ResponseAction::kAppend, Facts(200, 70, 0), 0, 100u), 70u);
+  EXPECT_EQ(ExpectedTotal(ResponseAction::kRestart, Facts(200, 130, 40), 0, 100u), 130u);
+  EXPECT_EQ(ExpectedTotal(ResponseAction::kComplete, Facts(416, 0, 80, L"bytes */80"), 80, 100u),
+            80u);
+  // No usable length: the earlier word stands.
+  EXPECT_EQ(ExpectedTotal(ResponseAction::kAppend, Facts(200, std::nullopt, 0), 0, 100u), 100u);
+  EXPECT_EQ(ExpectedTotal(ResponseAction::kRestart, Facts(200, 0, 40), 0, 100u), 100u);
+  EXPECT_EQ(ExpectedTotal(ResponseAction::kRefetch, Facts(206, 60, 40, L"bytes 0-59/100"), 40,
+                          100u), 100u);
+}

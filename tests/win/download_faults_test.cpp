@@ -2,6 +2,8 @@
 // that can never pass its digest check, fail for ever, or hold the installer.
 #include "download/http_download.h"
 
+#include <thread>
+
 #include "download/download_rules.h"
 #include "download_test_support.h"
 
@@ -136,4 +138,35 @@ TEST(DownloadFaults, RangeFromAnotherOffsetIsNotAppended) {
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(ReleaseServer::RangeOf(requests[0]), "bytes=250000-");
   EXPECT_EQ(ReleaseServer::RangeOf(requests[1]), "-");
+}
+
+// The file on the server is replaced by a shorter one while the first answer stalls: the
+// resumption finds nothing at its offset (416 with the new total), the file is fetched
+// again from its first byte, and the call ends with the new file at its new length.
+TEST(DownloadFaults, FileReplacedOnTheServerBetweenAttemptsEndsAtItsNewLength) {
+  ReleaseServer server;
+  REQUIRE_RELEASE_SERVER(server);
+  server.Publish(L"replaced.bin", 600000, 17);
+  const std::wstring destination = ScratchFolder(L"replaced") + L"\\replaced.bin";
+  const std::string shorter = PatternBytes(200000, 18);
+
+  const std::wstring target = server.Fault(L"stall=300000:2500,close=300000,once") + L"/replaced.bin";
+  int result = -1;
+  std::thread fetch([&] { result = Fetch(server.Url(target), destination); });
+  const bool asked = test_support::WaitUntil(5000, [&] { return !server.Requests(Narrow(target)).empty(); });
+  Sleep(500);  // the first answer has its file open and stalls
+  const std::wstring release = ServerState() + L"\\release\\";
+  WriteFileBytes(release + L"replaced.bin.part", shorter);
+  MoveFileExW((release + L"replaced.bin.part").c_str(), (release + L"replaced.bin").c_str(),
+              MOVEFILE_REPLACE_EXISTING);
+  fetch.join();
+
+  ASSERT_TRUE(asked);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(ReadFileBytes(destination), shorter);
+  const auto requests = server.Requests(Narrow(target));
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(ReleaseServer::RangeOf(requests[0]), "-");
+  EXPECT_EQ(ReleaseServer::RangeOf(requests[1]), "bytes=300000-");
+  EXPECT_EQ(ReleaseServer::RangeOf(requests[2]), "-");
 }
