@@ -76,7 +76,7 @@ void ExpectExtractedAsOriginal(const std::string& type) {
   MakeOriginalTree(original);
   const std::string linuxArchive = linuxScratch + "/package." + type;
   if (!MakeArchiveOnLinux(type, linuxArchive, linuxScratch + "/package"))
-    GTEST_SKIP() << "no Linux 7zz to make the archive with";
+    GTEST_FAIL() << "no Linux 7zz to make the archive with (scripts/bootstrap.sh installs 7zip)";
 
   const std::wstring work = scratch + L"\\work";
   ASSERT_TRUE(CreateDirectoryW(work.c_str(), nullptr));
