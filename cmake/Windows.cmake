@@ -31,6 +31,13 @@ target_compile_definitions(LumetraSetupNext PRIVATE LUMETRA_VERSION_BUILD=${LUME
 set_target_properties(LumetraSetupNext PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/next)
 lumetra_add_resource_dependencies(LumetraSetupNext)
 
+# Benchmarks are programs of their own, kept out of the test binaries; scripts/bench-*.sh
+# run them.
+add_executable(download_bench ${CMAKE_SOURCE_DIR}/tools/bench/download_bench.cpp)
+target_link_libraries(download_bench PRIVATE lumetra_win psapi)
+target_link_options(download_bench PRIVATE -municode)
+set_target_properties(download_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+
 # --- tests under Wine ---------------------------------------------------------------
 set(LUMETRA_TEST_ROOT ${CMAKE_BINARY_DIR}/test-root)
 # Native programs the Wine tests use (the release server) come from the native build.
