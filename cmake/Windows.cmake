@@ -85,6 +85,8 @@ lumetra_add_resource_dependencies(win_tests)
 if(LUMETRA_FIXTURE_TARGETS)
   add_dependencies(win_tests ${LUMETRA_FIXTURE_TARGETS})
 endif()
+# The self-update tests serve the installer itself and its one-build-newer twin.
+add_dependencies(win_tests LumetraSetup LumetraSetupNext)
 
 # One Wine prefix per test run, shared by every Wine test; a persistent wineserver keeps
 # each process start at about 0.1 s.

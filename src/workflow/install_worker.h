@@ -9,6 +9,9 @@
 #include "config/server_config.h"
 #include "workflow/installer_host.h"
 
+// Waits `ms`, or less once the user has confirmed cancelling.
+void PauseBeforeRetry(IInstallerHost& dialog, DWORD ms);
+
 class CInstallWorker {
  public:
   // The first worker: from the server configuration to the ready stage, a newer
@@ -60,6 +63,9 @@ class CInstallWorker {
   CServerConfig m_config;
   int m_nTimeout = 60000;
   std::wstring m_strInstallPath;
+  // Waits before a download that came back wrong is repeated (PauseBeforeRetry); tests
+  // put a recorder here instead of waiting.
+  void (*m_retryPause)(IInstallerHost& dialog, DWORD ms) = &PauseBeforeRetry;
 
  private:
   enum class SelfUpdate { kNothingNewer, kHandedOver, kFailed };
