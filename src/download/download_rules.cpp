@@ -139,6 +139,10 @@ ResponseAction DecideResponse(const ResponseFacts& facts, bool firstAnswer) {
       // Bytes from another offset than asked cannot continue this file.
       if (!facts.contentRange || facts.contentRange->first != facts.rangeOffset)
         return ResponseAction::kRefetch;
+      // Nor can bytes of a file whose size is no longer the one the call began with.
+      if (facts.expectedTotal && facts.contentRange->complete &&
+          *facts.contentRange->complete != *facts.expectedTotal)
+        return ResponseAction::kRefetch;
       if (firstAnswer && !hasLength) return ResponseAction::kNoLength;
       return ResponseAction::kAppend;
     case 416:
@@ -158,9 +162,12 @@ uint32_t ExpectedTotal(ResponseAction action, const ResponseFacts& facts, uint64
   const uint32_t earlier = expected.value_or(0);
   switch (action) {
     case ResponseAction::kComplete:
+      // Past the end of a file whose size is known, a 416 confirms it or shows a length
+      // that was announced falsely; it sets the size only of a file resumed from an earlier call.
+      if (expected) return *expected;
       return facts.contentRange && facts.contentRange->complete
                  ? static_cast<uint32_t>(*facts.contentRange->complete)
-                 : earlier;
+                 : 0;
     case ResponseAction::kRestart:
       return length > 0 ? length : earlier;
     case ResponseAction::kAppend:

@@ -232,7 +232,8 @@ class Transfer {
         result_ = kDownloadFailed;
         return Step::kEndTransfer;
       }
-      const ResponseFacts facts = ReadResponseFacts(request_.get(), length);
+      ResponseFacts facts = ReadResponseFacts(request_.get(), length);
+      facts.expectedTotal = total_;
       const ResponseAction action = DecideResponse(facts, false);
       switch (action) {
         case ResponseAction::kAppend:
@@ -246,8 +247,7 @@ class Transfer {
           total_ = ExpectedTotal(action, facts, 0, total_);
           return Step::kGoOn;
         case ResponseAction::kComplete:
-          // The server has no byte past the file: it is whole at the total it names now.
-          total_ = ExpectedTotal(action, facts, length, total_);
+          // The server has no byte past the file: it is whole, or shorter than announced.
           if (downloaded_ != total_) result_ = kDownloadFailed;
           return Step::kEndTransfer;
         case ResponseAction::kRefetch:

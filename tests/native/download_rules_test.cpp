@@ -144,6 +144,18 @@ TEST(DownloadAnswer, RangeFromAnotherOffsetIsFetchedAgain) {
   EXPECT_EQ(DecideResponse(Facts(206, 60, 40), true), ResponseAction::kRefetch);  // no range
 }
 
+TEST(DownloadAnswer, ResumptionOfAFileThatChangedSizeIsFetchedAgain) {
+  ResponseFacts facts = Facts(206, 50, 50, L"bytes 50-99/100");
+  facts.expectedTotal = 100;
+  EXPECT_EQ(DecideResponse(facts, false), ResponseAction::kAppend);
+  facts = Facts(206, 150, 50, L"bytes 50-199/200");
+  facts.expectedTotal = 100;
+  EXPECT_EQ(DecideResponse(facts, false), ResponseAction::kRefetch);
+  facts = Facts(206, 150, 50, L"bytes 50-199/*");  // size not given: nothing to tell
+  facts.expectedTotal = 100;
+  EXPECT_EQ(DecideResponse(facts, false), ResponseAction::kAppend);
+}
+
 TEST(DownloadAnswer, NothingPastTheEndMeansCompleteOnlyAtTheExactLength) {
   EXPECT_EQ(DecideResponse(Facts(416, 0, 100, L"bytes */100"), true), ResponseAction::kComplete);
   EXPECT_EQ(DecideResponse(Facts(416, 0, 100, L"bytes */100"), false), ResponseAction::kComplete);
@@ -188,12 +200,12 @@ TEST(DownloadTotal, AContinuationKeepsTheTotalAnAnswerFromTheFirstByteSetsIt) {
   EXPECT_EQ(ExpectedTotal(ResponseAction::kAppend, Facts(206, std::nullopt, 40, L"bytes 40-99/100"),
                           40, 100u), 100u);
   // The file changed between attempts: after a refetch (a 206 from another offset, or a
-  // 416 with another total) the plain answer's length is the file's, and so is the
-  // total a 416 names at the file's length.
+  // 416 with another total) the plain answer's length is the file's.
   EXPECT_EQ(ExpectedTotal(ResponseAction::kAppend, Facts(200, 70, 0), 0, 100u), 70u);
   EXPECT_EQ(ExpectedTotal(ResponseAction::kRestart, Facts(200, 130, 40), 0, 100u), 130u);
+  // A 416 at the file's end does not overrule an announced length: a short answer fails.
   EXPECT_EQ(ExpectedTotal(ResponseAction::kComplete, Facts(416, 0, 80, L"bytes */80"), 80, 100u),
-            80u);
+            100u);
   // No usable length: the earlier word stands.
   EXPECT_EQ(ExpectedTotal(ResponseAction::kAppend, Facts(200, std::nullopt, 0), 0, 100u), 100u);
   EXPECT_EQ(ExpectedTotal(ResponseAction::kRestart, Facts(200, 0, 40), 0, 100u), 100u);
