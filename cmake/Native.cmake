@@ -1,6 +1,11 @@
 # Platform-free logic and the native tools, built for Linux with sanitizers.
 set(LUMETRA_SANITIZERS -fsanitize=address,undefined -fno-omit-frame-pointer
     -fno-sanitize-recover=undefined)
+# The fuzz preset (clang) also instruments the core for libFuzzer's coverage.
+option(LUMETRA_FUZZ "Build the libFuzzer targets (clang only)" OFF)
+if(LUMETRA_FUZZ)
+  list(APPEND LUMETRA_SANITIZERS -fsanitize=fuzzer-no-link)
+endif()
 include_directories(${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/res ${CMAKE_BINARY_DIR}/generated)
 
 add_library(lumetra_core STATIC ${LUMETRA_CORE_SOURCES})
@@ -21,3 +26,7 @@ file(GLOB LUMETRA_TOOL_CMAKE CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*/tool.
 foreach(tool_cmake ${LUMETRA_TOOL_CMAKE})
   include(${tool_cmake})
 endforeach()
+
+if(LUMETRA_FUZZ)
+  include(${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz.cmake)
+endif()

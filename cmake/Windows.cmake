@@ -38,6 +38,13 @@ target_compile_definitions(LumetraSetupNext PRIVATE LUMETRA_VERSION_BUILD=${LUME
 set_target_properties(LumetraSetupNext PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/next)
 lumetra_add_resource_dependencies(LumetraSetupNext)
 
+# Benchmarks are programs of their own, kept out of the test binaries; scripts/bench-*.sh
+# run them.
+add_executable(download_bench ${CMAKE_SOURCE_DIR}/tools/bench/download_bench.cpp)
+target_link_libraries(download_bench PRIVATE lumetra_win lumetra_searched_dlls psapi)
+target_link_options(download_bench PRIVATE -municode)
+set_target_properties(download_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+
 # --- tests under Wine ---------------------------------------------------------------
 set(LUMETRA_TEST_ROOT ${CMAKE_BINARY_DIR}/test-root)
 # Native programs the Wine tests use (the release server) come from the native build.
@@ -92,6 +99,8 @@ lumetra_add_resource_dependencies(win_tests)
 if(LUMETRA_FIXTURE_TARGETS)
   add_dependencies(win_tests ${LUMETRA_FIXTURE_TARGETS})
 endif()
+# The self-update tests serve the installer itself and its one-build-newer twin.
+add_dependencies(win_tests LumetraSetup LumetraSetupNext)
 
 # One Wine prefix per test run, shared by every Wine test; a persistent wineserver keeps
 # each process start at about 0.1 s.

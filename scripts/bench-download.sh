@@ -3,10 +3,14 @@
 # server, in the same run, on the same 200 MiB file; runs alternate (curl, DownloadFile,
 # curl, ...) so drift of the machine hits both alike. Prints each run and the medians.
 #   scripts/bench-download.sh [NATIVE_BUILD] [WIN_BUILD] [RUNS]
+# WIN_BUILD defaults to the build this machine's Wine runs (build/win, or build/win64 where
+# the kernel cannot start 32-bit programs); its bench/download_bench.exe is measured.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 native=${1:-build/native}
-win=${2:-build/win}
+default_win=build/win
+[ "$(tests/wine/wine-arch.sh)" = win64 ] && default_win=build/win64
+win=${2:-$default_win}
 runs=${3:-5}
 root=$(mktemp -d /tmp/lumetra-bench.XXXXXX)
 export LUMETRA_TEST_ROOT=$root/wine
@@ -30,9 +34,8 @@ curl_run() {
     awk '{ printf "%.1f\n", $1 / $2 / 1e6 }'
 }
 wine_run() {
-  LUMETRA_BENCH_URL=$url LUMETRA_BENCH_DEST=$root/out/wine.bin \
-    tests/wine/wine-run.sh "$win/win_tests.exe" --gtest_also_run_disabled_tests \
-    --gtest_filter='DownloadBench.*' >"$root/out/wine.txt" 2>&1 || true
+  tests/wine/wine-run.sh "$win/bench/download_bench.exe" "$url" "$root/out/wine.bin" \
+    >"$root/out/wine.txt" 2>&1 || true
   cmp -s "$root/out/wine.bin" "$root/server/release/bench.bin" || { echo "bad copy" >&2; cat "$root/out/wine.txt" >&2; exit 1; }
   sed -n 's/^bench: .*MBps=\([0-9.]*\) peak_private_growth_KiB=\([0-9]*\).*/\1 \2/p' "$root/out/wine.txt"
 }

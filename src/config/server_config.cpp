@@ -119,7 +119,7 @@ bool CServerConfig::ReadInstallerSection(const std::wstring& iniPath) {
     if (!section.empty() && m_installer.version.empty())
       Problem(FormatWide(L"Server configuration: installer section [%ls] has no Version",
                          section.c_str()));
-    if (IsVersionLower(ParseVersion(ownVersion), ParseVersion(m_installer.version))) {
+    if (IsOfferedVersionNewer(ownVersion, m_installer.version)) {
       ReadDownload(section, m_installer);
       m_installer.osSupport = ReadString(section, L"OSSupport");
       m_installer.needed = IsOsSupported(m_installer.osSupport);
@@ -130,10 +130,10 @@ bool CServerConfig::ReadInstallerSection(const std::wstring& iniPath) {
   }
 
   // The package is not needed when the installed product is as new or newer. Compared
-  // as numbers: as texts, 1.10.0.0 would sort below 1.9.0.0.
+  // as numbers where both texts are numbers (as texts, 1.10.0.0 would sort below 1.9.0.0),
+  // else as texts for equality.
   const std::wstring installed = GetInstalledVersion();
-  if (!installed.empty() &&
-      !IsVersionLower(ParseVersion(installed), ParseVersion(m_application.version)))
+  if (!installed.empty() && !IsOfferedVersionNewer(installed, m_application.version))
     m_application.needed = 0;
 
   m_netFramework.version = ReadString(L"NetFramework", L"Version");

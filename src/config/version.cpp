@@ -48,3 +48,31 @@ bool IsVersionLower(const VersionNumber& a, const VersionNumber& b) {
   if (a.build != b.build) return a.build < b.build;
   return a.revision < b.revision;
 }
+
+std::optional<VersionNumber> ReadVersionNumbers(std::wstring_view text) {
+  VersionNumber version;
+  int* parts[] = {&version.major, &version.minor, &version.build, &version.revision};
+  size_t pos = 0;
+  for (int i = 0; i < 4; ++i) {
+    long long value = 0;
+    const size_t digitsStart = pos;
+    for (; pos < text.size() && text[pos] >= L'0' && text[pos] <= L'9'; ++pos) {
+      value = value * 10 + (text[pos] - L'0');
+      if (value > INT_MAX) return std::nullopt;
+    }
+    if (pos == digitsStart) return std::nullopt;
+    *parts[i] = static_cast<int>(value);
+    if (pos == text.size()) return version;
+    if (text[pos] != L'.' || i == 3) return std::nullopt;
+    ++pos;
+  }
+  return std::nullopt;
+}
+
+bool IsOfferedVersionNewer(std::wstring_view current, std::wstring_view offered) {
+  if (offered.empty()) return false;
+  const std::optional<VersionNumber> a = ReadVersionNumbers(current);
+  const std::optional<VersionNumber> b = ReadVersionNumbers(offered);
+  if (a && b) return IsVersionLower(*a, *b);
+  return current != offered;
+}

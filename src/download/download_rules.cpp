@@ -139,6 +139,10 @@ ResponseAction DecideResponse(const ResponseFacts& facts, bool firstAnswer) {
       // Bytes from another offset than asked cannot continue this file.
       if (!facts.contentRange || facts.contentRange->first != facts.rangeOffset)
         return ResponseAction::kRefetch;
+      // Nor can bytes of a file whose size is no longer the one the call began with.
+      if (facts.expectedTotal && facts.contentRange->complete &&
+          *facts.contentRange->complete != *facts.expectedTotal)
+        return ResponseAction::kRefetch;
       if (firstAnswer && !hasLength) return ResponseAction::kNoLength;
       return ResponseAction::kAppend;
     case 416:
@@ -149,6 +153,29 @@ ResponseAction DecideResponse(const ResponseFacts& facts, bool firstAnswer) {
       return ResponseAction::kRefetch;
     default:
       return ResponseAction::kRejectStatus;
+  }
+}
+
+uint32_t ExpectedTotal(ResponseAction action, const ResponseFacts& facts, uint64_t fileLength,
+                       std::optional<uint32_t> expected) {
+  const uint32_t length = facts.contentLength.value_or(0);
+  const uint32_t earlier = expected.value_or(0);
+  switch (action) {
+    case ResponseAction::kComplete:
+      // Past the end of a file whose size is known, a 416 confirms it or shows a length
+      // that was announced falsely; it sets the size only of a file resumed from an earlier call.
+      if (expected) return *expected;
+      return facts.contentRange && facts.contentRange->complete
+                 ? static_cast<uint32_t>(*facts.contentRange->complete)
+                 : 0;
+    case ResponseAction::kRestart:
+      return length > 0 ? length : earlier;
+    case ResponseAction::kAppend:
+      if (facts.rangeOffset == 0) return length > 0 ? length : earlier;
+      // Sizes are 32-bit quantities: the sum is taken in 32 bits, as the total is kept.
+      return expected ? *expected : length + static_cast<uint32_t>(fileLength);
+    default:
+      return earlier;
   }
 }
 

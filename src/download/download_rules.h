@@ -55,6 +55,7 @@ struct ResponseFacts {
   std::optional<uint32_t> contentLength;  // absent when the answer has none
   std::optional<ContentRange> contentRange;
   uint64_t rangeOffset = 0;               // the Range start sent; 0 when none was sent
+  std::optional<uint64_t> expectedTotal;  // the file's size as earlier answers of the call gave it
 };
 
 enum class ResponseAction {
@@ -69,6 +70,16 @@ enum class ResponseAction {
 // The first answer must carry a Content-Length; an answer to a resumption is taken on
 // its status and Content-Range alone, the expected total being known already.
 ResponseAction DecideResponse(const ResponseFacts& facts, bool firstAnswer);
+
+// The size the file is expected to reach once the body of an accepted answer is in;
+// `expected` is what earlier answers of this call said (none for the first answer). A body
+// that continues the file at the asked offset, or a 416 past its end, keeps that. A body
+// that begins the file (the answer to a request without Range, as after a refetch, or a
+// whole file for a ranged one) brings the file's present size in its Content-Length, which
+// wins over an earlier answer: the file may have changed on the server between attempts.
+// Without a usable length the earlier word stands (0 when there is none).
+uint32_t ExpectedTotal(ResponseAction action, const ResponseFacts& facts, uint64_t fileLength,
+                       std::optional<uint32_t> expected);
 
 // Counts resumptions that bring no new byte and says when to stop. A byte counts as new
 // only when the file grows beyond its largest length so far, so a server that restarts

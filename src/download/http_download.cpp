@@ -135,12 +135,13 @@ class Transfer {
     // At most one refetch: the second request carries no Range, so it cannot ask for one.
     for (int answer = 0; answer < 2; ++answer) {
       const ResponseFacts facts = ReadResponseFacts(request_.get(), rangeOffset_);
-      switch (DecideResponse(facts, true)) {
+      const ResponseAction action = DecideResponse(facts, true);
+      switch (action) {
         case ResponseAction::kRejectStatus: result_ = kDownloadFailed; return Step::kFail;
         case ResponseAction::kNoLength: return Step::kFail;
         case ResponseAction::kComplete:
           downloaded_ = length;
-          total_ = static_cast<uint32_t>(length);
+          total_ = ExpectedTotal(action, facts, length, std::nullopt);
           ReportStart();
           return Step::kEndTransfer;
         case ResponseAction::kRestart:
@@ -150,7 +151,7 @@ class Transfer {
           [[fallthrough]];
         case ResponseAction::kAppend:
           downloaded_ = length;
-          total_ = *facts.contentLength + static_cast<uint32_t>(length);
+          total_ = ExpectedTotal(action, facts, length, std::nullopt);
           return Step::kGoOn;
         case ResponseAction::kRefetch:
           Trace(L"File does not continue on the server, fetching again: ", path_);
@@ -231,15 +232,19 @@ class Transfer {
         result_ = kDownloadFailed;
         return Step::kEndTransfer;
       }
-      const ResponseFacts facts = ReadResponseFacts(request_.get(), length);
-      switch (DecideResponse(facts, false)) {
+      ResponseFacts facts = ReadResponseFacts(request_.get(), length);
+      facts.expectedTotal = total_;
+      const ResponseAction action = DecideResponse(facts, false);
+      switch (action) {
         case ResponseAction::kAppend:
+          // After a refetch the answer begins the file anew, and its length is the file's.
+          total_ = ExpectedTotal(action, facts, length, total_);
           return Step::kGoOn;
         case ResponseAction::kRestart:
           Trace(L"Range not honoured, starting over: ", path_);
           if (!file_.Truncate()) return Step::kFailWithException;
           downloaded_ = 0;
-          if (facts.contentLength && *facts.contentLength > 0) total_ = *facts.contentLength;
+          total_ = ExpectedTotal(action, facts, 0, total_);
           return Step::kGoOn;
         case ResponseAction::kComplete:
           // The server has no byte past the file: it is whole, or shorter than announced.

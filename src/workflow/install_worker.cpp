@@ -2,6 +2,7 @@
 
 #include <shlwapi.h>
 
+#include <random>
 #include <vector>
 
 #include "base/unique_handle.h"
@@ -15,10 +16,13 @@
 #include "system/folder_set.h"
 #include "system/install_log.h"
 #include "system/module_path.h"
+#include "system/probes.h"
 #include "system/process.h"
 #include "workflow/connection.h"
 #include "workflow/fetch_rules.h"
 #include "workflow/override_file.h"
+#include "workflow/retry_delay.h"
+#include "workflow/self_update_rules.h"
 
 namespace {
 
@@ -29,7 +33,24 @@ constexpr DWORD kExitPromptPollMs = 100;
 
 bool FileExists(const std::wstring& path) { return PathFileExistsW(path.c_str()) != FALSE; }
 
+// The downloaded file's own version block decides, not the configuration's word.
+bool DownloadedInstallerQualifies(const std::wstring& path) {
+  const std::wstring own = GetOwnVersion();
+  const std::wstring inFile = GetFileProductVersion(path, false);
+  if (DownloadedInstallerIsNewer(own, inFile)) return true;
+  WriteInstallLog(L"New installer is version %ls inside, not newer than this one (%ls): not used",
+                  inFile.empty() ? L"unknown" : inFile.c_str(), own.c_str());
+  return false;
+}
+
 }  // namespace
+
+// In slices, so that a confirmed cancel does not wait out a long pause.
+void PauseBeforeRetry(IInstallerHost& dialog, DWORD ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  for (ULONGLONG now = GetTickCount64(); now < end && !dialog.IsCancelled(); now = GetTickCount64())
+    Sleep(static_cast<DWORD>(end - now < kExitPromptPollMs ? end - now : kExitPromptPollMs));
+}
 
 // Once the user has confirmed cancelling, a running transfer stops at its next chunk and
 // lets go of its file, so that the Temp folder can be removed.
@@ -176,6 +197,8 @@ bool CInstallWorker::HandOverToNewInstaller(const std::wstring& downloadPath,
 }
 
 CInstallWorker::SelfUpdate CInstallWorker::UpdateInstaller() {
+  std::minstd_rand random(GetTickCount() ^ GetCurrentProcessId());
+  int mismatches = 0;
   while (IsToBeFetched(m_config.m_installer)) {
     WriteInstallLog(L"Installer new version exist");
     std::wstring moduleFolder, moduleName;
@@ -195,6 +218,11 @@ CInstallWorker::SelfUpdate CInstallWorker::UpdateInstaller() {
       WriteInstallLog(L"Download new installer ok");
       if (m_heldFiles.Hold(downloadPath) &&
           CheckDownloadFile(downloadPath, m_config.m_installer.md5, m_config.m_installer.size)) {
+        if (!DownloadedInstallerQualifies(downloadPath)) {
+          m_heldFiles.Release(downloadPath);
+          DeleteFileW(downloadPath.c_str());
+          return SelfUpdate::kNothingNewer;
+        }
         if (HandOverToNewInstaller(downloadPath, handOverPath, moduleFolder))
           return SelfUpdate::kHandedOver;
         return SelfUpdate::kNothingNewer;
@@ -202,6 +230,11 @@ CInstallWorker::SelfUpdate CInstallWorker::UpdateInstaller() {
       m_heldFiles.Release(downloadPath);
       WriteInstallLog(L"Check new installer error");
       DeleteFileW(downloadPath.c_str());
+      // A file that never matches is fetched again without end, but not at full speed.
+      const DWORD wait = RetryDelayMs(++mismatches, static_cast<uint32_t>(random()));
+      WriteInstallLog(L"Download again in %lu ms", static_cast<unsigned long>(wait));
+      m_retryPause(*m_pDlg, wait);
+      if (m_pDlg->IsCancelled()) return SelfUpdate::kFailed;
     } else if (result == kDownloadFailed && !IsMachineConnected()) {
       WriteInstallLog(L"Download failed for network reason. continue");
       m_pDlg->SetStage(kStageOffline);

@@ -10,6 +10,9 @@
 #include "system/held_files.h"
 #include "workflow/installer_host.h"
 
+// Waits `ms`, or less once the user has confirmed cancelling.
+void PauseBeforeRetry(IInstallerHost& dialog, DWORD ms);
+
 class CInstallWorker {
  public:
   // The first worker: from the server configuration to the ready stage, a newer
@@ -64,6 +67,9 @@ class CInstallWorker {
   // The extractor, the checked installers and the package, from their check until they
   // have run; let go when the Temp folder is to be removed.
   HeldFiles m_heldFiles;
+  // Waits before a download that came back wrong is repeated (PauseBeforeRetry); tests
+  // put a recorder here instead of waiting.
+  void (*m_retryPause)(IInstallerHost& dialog, DWORD ms) = &PauseBeforeRetry;
 
  private:
   enum class SelfUpdate { kNothingNewer, kHandedOver, kFailed };

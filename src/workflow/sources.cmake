@@ -1,6 +1,8 @@
 list(APPEND LUMETRA_CORE_SOURCES
   src/workflow/download_stage_rules.cpp
   src/workflow/override_file.cpp
+  src/workflow/retry_delay.cpp
+  src/workflow/self_update_rules.cpp
   src/workflow/start_parameters.cpp)
 list(APPEND LUMETRA_WIN_SOURCES
   src/workflow/connection.cpp

@@ -144,6 +144,18 @@ TEST(DownloadAnswer, RangeFromAnotherOffsetIsFetchedAgain) {
   EXPECT_EQ(DecideResponse(Facts(206, 60, 40), true), ResponseAction::kRefetch);  // no range
 }
 
+TEST(DownloadAnswer, ResumptionOfAFileThatChangedSizeIsFetchedAgain) {
+  ResponseFacts facts = Facts(206, 50, 50, L"bytes 50-99/100");
+  facts.expectedTotal = 100;
+  EXPECT_EQ(DecideResponse(facts, false), ResponseAction::kAppend);
+  facts = Facts(206, 150, 50, L"bytes 50-199/200");
+  facts.expectedTotal = 100;
+  EXPECT_EQ(DecideResponse(facts, false), ResponseAction::kRefetch);
+  facts = Facts(206, 150, 50, L"bytes 50-199/*");  // size not given: nothing to tell
+  facts.expectedTotal = 100;
+  EXPECT_EQ(DecideResponse(facts, false), ResponseAction::kAppend);
+}
+
 TEST(DownloadAnswer, NothingPastTheEndMeansCompleteOnlyAtTheExactLength) {
   EXPECT_EQ(DecideResponse(Facts(416, 0, 100, L"bytes */100"), true), ResponseAction::kComplete);
   EXPECT_EQ(DecideResponse(Facts(416, 0, 100, L"bytes */100"), false), ResponseAction::kComplete);
@@ -175,4 +187,28 @@ TEST(DownloadResume, RestartsThatNeverGetFurtherAreBounded) {
   int allowed = 0;
   while (budget.AllowResume(500) && allowed < 100) ++allowed;
   EXPECT_EQ(allowed, kMaxResumesWithoutProgress);
+}
+
+TEST(DownloadTotal, AContinuationKeepsTheTotalAnAnswerFromTheFirstByteSetsIt) {
+  // First answers: the length after what the file holds.
+  EXPECT_EQ(ExpectedTotal(ResponseAction::kAppend, Facts(200, 100, 0), 0, std::nullopt), 100u);
+  EXPECT_EQ(ExpectedTotal(ResponseAction::kAppend, Facts(206, 60, 40, L"bytes 40-99/100"), 40,
+                          std::nullopt), 100u);
+  EXPECT_EQ(ExpectedTotal(ResponseAction::kComplete, Facts(416, 0, 100, L"bytes */100"), 100,
+                          std::nullopt), 100u);
+  // A resumption that continues the file: what was expected stands.
+  EXPECT_EQ(ExpectedTotal(ResponseAction::kAppend, Facts(206, std::nullopt, 40, L"bytes 40-99/100"),
+                          40, 100u), 100u);
+  // The file changed between attempts: after a refetch (a 206 from another offset, or a
+  // 416 with another total) the plain answer's length is the file's.
+  EXPECT_EQ(ExpectedTotal(ResponseAction::kAppend, Facts(200, 70, 0), 0, 100u), 70u);
+  EXPECT_EQ(ExpectedTotal(ResponseAction::kRestart, Facts(200, 130, 40), 0, 100u), 130u);
+  // A 416 at the file's end does not overrule an announced length: a short answer fails.
+  EXPECT_EQ(ExpectedTotal(ResponseAction::kComplete, Facts(416, 0, 80, L"bytes */80"), 80, 100u),
+            100u);
+  // No usable length: the earlier word stands.
+  EXPECT_EQ(ExpectedTotal(ResponseAction::kAppend, Facts(200, std::nullopt, 0), 0, 100u), 100u);
+  EXPECT_EQ(ExpectedTotal(ResponseAction::kRestart, Facts(200, 0, 40), 0, 100u), 100u);
+  EXPECT_EQ(ExpectedTotal(ResponseAction::kRefetch, Facts(206, 60, 40, L"bytes 0-59/100"), 40,
+                          100u), 100u);
 }

@@ -209,6 +209,10 @@ TEST_F(ServerConfigTest, InstalledProductAsNewOrNewerMakesThePackageUnneeded) {
       {L"1.9.0.0", L"1.10.0.0", true},  // as numbers, not as texts
       {L"1.10.0.0", L"1.9.0.0", false}, {L"1.2.0.0", L"1.2", false},
       {L"", L"1.0.0.0", true},  // not installed
+      // A text that is not numbers alone compares for equality only: installing the offer
+      // makes them equal, so nothing is offered again and again.
+      {L"v1.2", L"v1.2", false}, {L"1.2.0.0", L"v1.3", true}, {L"v1.3", L"1.2.0.0", true},
+      {L"1.2.0.0", L"1.2.0.0.1", true}, {L"1.2.0.0", L"", false},
   };
   for (const auto& c : cases) {
     FakeConfigPlatform fresh;

@@ -42,4 +42,28 @@ TEST(Version, LowerComparesPartsInOrderAsNumbers) {
   EXPECT_TRUE(IsVersionLower(ParseVersion(L"-1"), ParseVersion(L"0")));
 }
 
+TEST(Version, OnlyTextsOfNumbersAndPointsReadAsNumbers) {
+  const std::optional<VersionNumber> full = ReadVersionNumbers(L"1.25.0.30");
+  ASSERT_TRUE(full);
+  EXPECT_EQ(full->minor, 25);
+  EXPECT_EQ(full->revision, 30);
+  ASSERT_TRUE(ReadVersionNumbers(L"2"));
+  EXPECT_EQ(ReadVersionNumbers(L"2147483647.1")->major, 2147483647);
+  for (const wchar_t* text : {L"", L"v1.2", L"1.2-beta", L"1..2", L"1.2.", L".1", L" 1.2", L"1.2 ",
+                              L"-1", L"+1", L"1.2.3.4.5", L"2147483648", L"99999999999999999999"})
+    EXPECT_FALSE(ReadVersionNumbers(text)) << text;
+}
+
+TEST(Version, OfferIsNewerByNumberElseByDifferentText) {
+  EXPECT_TRUE(IsOfferedVersionNewer(L"1.9.0.0", L"1.10.0.0"));
+  EXPECT_FALSE(IsOfferedVersionNewer(L"1.10.0.0", L"1.9.0.0"));
+  EXPECT_FALSE(IsOfferedVersionNewer(L"1.2.0.0", L"1.2"));
+  EXPECT_FALSE(IsOfferedVersionNewer(L"v1.2", L"v1.2"));
+  EXPECT_TRUE(IsOfferedVersionNewer(L"v1.2", L"v1.1"));  // different: the offer is taken
+  EXPECT_TRUE(IsOfferedVersionNewer(L"1.25.0.30", L"v1.3"));
+  EXPECT_TRUE(IsOfferedVersionNewer(L"", L"1.0.0.0"));
+  EXPECT_FALSE(IsOfferedVersionNewer(L"1.25.0.30", L""));
+  EXPECT_FALSE(IsOfferedVersionNewer(L"", L""));
+}
+
 }  // namespace

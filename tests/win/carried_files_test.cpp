@@ -75,8 +75,8 @@ void ExpectExtractedAsOriginal(const std::string& type) {
   const std::wstring original = scratch + L"\\package";
   MakeOriginalTree(original);
   const std::string linuxArchive = linuxScratch + "/package." + type;
-  if (!MakeArchiveOnLinux(type, linuxArchive, linuxScratch + "/package"))
-    GTEST_SKIP() << "no Linux 7zz to make the archive with";
+  REQUIRE_FIXTURE(MakeArchiveOnLinux(type, linuxArchive, linuxScratch + "/package"),
+                  "no Linux 7zz to make the archive with (scripts/bootstrap.sh installs 7zip)");
 
   const std::wstring work = scratch + L"\\work";
   ASSERT_TRUE(CreateDirectoryW(work.c_str(), nullptr));

@@ -2,6 +2,8 @@
 // that can never pass its digest check, fail for ever, or hold the installer.
 #include "download/http_download.h"
 
+#include <thread>
+
 #include "download/download_rules.h"
 #include "download_test_support.h"
 
@@ -136,4 +138,39 @@ TEST(DownloadFaults, RangeFromAnotherOffsetIsNotAppended) {
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(ReleaseServer::RangeOf(requests[0]), "bytes=250000-");
   EXPECT_EQ(ReleaseServer::RangeOf(requests[1]), "-");
+}
+
+// The file on the server is replaced while the first answer stalls. Shorter: the resumption
+// finds nothing at its offset (416 with the new total). Longer: it gets bytes of a file of
+// another size. Either way the file is fetched again from its first byte and the call ends
+// with the new file at its new length, not failed against the old one.
+TEST(DownloadFaults, FileReplacedOnTheServerBetweenAttemptsEndsAtItsNewLength) {
+  ReleaseServer server;
+  REQUIRE_RELEASE_SERVER(server);
+  const std::wstring folder = ScratchFolder(L"replaced");
+  const std::wstring release = ServerState() + L"\\release\\";
+  for (const size_t newSize : {200000u, 900000u}) {
+    const std::wstring name = FormatWide(L"replaced-%u.bin", static_cast<unsigned>(newSize));
+    server.Publish(name, 600000, 17);
+    const std::string replacement = PatternBytes(newSize, 18);
+    const std::wstring target = server.Fault(L"stall=300000:2500,close=300000,once") + L"/" + name;
+    int result = -1;
+    std::thread fetch([&] { result = Fetch(server.Url(target), folder + L"\\" + name); });
+    const bool asked =
+        test_support::WaitUntil(5000, [&] { return !server.Requests(Narrow(target)).empty(); });
+    Sleep(500);  // the first answer has its file open and stalls
+    WriteFileBytes(release + name + L".part", replacement);
+    MoveFileExW((release + name + L".part").c_str(), (release + name).c_str(),
+                MOVEFILE_REPLACE_EXISTING);
+    fetch.join();
+
+    ASSERT_TRUE(asked) << newSize;
+    EXPECT_EQ(result, 0) << newSize;
+    EXPECT_EQ(ReadFileBytes(folder + L"\\" + name), replacement) << newSize;
+    const auto requests = server.Requests(Narrow(target));
+    ASSERT_EQ(requests.size(), 3u) << newSize;
+    EXPECT_EQ(ReleaseServer::RangeOf(requests[0]), "-");
+    EXPECT_EQ(ReleaseServer::RangeOf(requests[1]), "bytes=300000-");
+    EXPECT_EQ(ReleaseServer::RangeOf(requests[2]), "-");
+  }
 }

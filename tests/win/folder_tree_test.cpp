@@ -105,9 +105,9 @@ TEST(DeleteFolderTree, RemovesLinksInsideTheTreeButNothingOutsideIt) {
   const std::wstring tree = scratch + L"\\tree";
   MakeNestedTree(tree);
   const std::wstring folderLink = tree + L"\\a\\folder-link";
-  if (!MakeLink(folderLink, linuxScratch + "/tree/a/folder-link", outside,
-                linuxScratch + "/outside", true))
-    GTEST_SKIP() << "this platform lets the test make no folder link";
+  REQUIRE_FIXTURE(MakeLink(folderLink, linuxScratch + "/tree/a/folder-link", outside,
+                           linuxScratch + "/outside", true),
+                  "this platform lets the test make no folder link");
   // A link to a file only where the platform shows it as one: Wine shows a Linux link
   // to a file as the file itself.
   const std::wstring fileLink = tree + L"\\a\\b\\file-link.txt";
@@ -140,8 +140,8 @@ TEST(DeleteFolderTree, GivenALinkLeavesItsTargetAlone) {
   ASSERT_TRUE(CreateDirectoryW(outside.c_str(), nullptr));
   ASSERT_TRUE(WriteFileBytes(outside + L"\\precious.txt", "precious"));
   const std::wstring link = scratch + L"\\link";
-  if (!MakeLink(link, linuxScratch + "/link", outside, linuxScratch + "/outside", true))
-    GTEST_SKIP() << "this platform lets the test make no folder link";
+  REQUIRE_FIXTURE(MakeLink(link, linuxScratch + "/link", outside, linuxScratch + "/outside", true),
+                  "this platform lets the test make no folder link");
 
   DeleteFolderTree(link + L"\\");
   DeleteFolderTree(link);

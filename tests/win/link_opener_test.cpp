@@ -95,7 +95,7 @@ const char kLocalUrl[] = "http://127.0.0.1:9/legal-privacy/";
 
 TEST(LinkOpener, OpensTheAddressThroughTheWindowsExplorerNeverAPlantedOne) {
   BrowserRecorder browser("link-opener-browser");
-  if (!browser.active()) GTEST_SKIP() << "would open a real browser outside Wine";
+  REQUIRE_FIXTURE(browser.active(), "no browser recorder: the address would open a real browser");
   std::wstring plants[2];
   EXPECT_EQ(LaunchBesidePlants("link-opener", L"http://127.0.0.1:9/legal-privacy/", plants), 0);
   EXPECT_EQ(browser.Opened(1), std::vector<std::string>{kLocalUrl});

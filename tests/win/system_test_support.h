@@ -37,6 +37,15 @@ inline bool RunningUnderWine() {
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
+// A test whose fixture could not be set up fails under Wine, where the test run provides
+// everything it needs (skipped there, it would pass unseen), and is skipped only on a
+// Windows machine that lacks it.
+#define REQUIRE_FIXTURE(ready, what)                                         \
+  if (!(ready)) {                                                            \
+    if (system_test::RunningUnderWine()) GTEST_FAIL() << (what);             \
+    GTEST_SKIP() << (what);                                                  \
+  }
+
 // Clean-up of scratch trees independent of the code under test. Under Wine a Linux
 // symbolic link cannot be removed from the Windows side (and deleting through it hits
 // the target), so the Linux side removes the tree; elsewhere the standard library does,

@@ -63,6 +63,32 @@ std::string Configuration(const ReleaseServer& server, const std::wstring& packa
   return ini + installerSection;
 }
 
+// The [Windows_Installer] part offering `bytes` at `path` as installer `version`.
+std::string InstallerSection(const ReleaseServer& server, const std::wstring& path,
+                             const std::string& bytes, const std::string& version) {
+  return "[Windows_Installer]\r\nDebug=InstallerNew\r\n[InstallerNew]\r\nURL=" +
+         Narrow(server.Url(path)) + "\r\nVersion=" + version + "\r\nMD5=" + Md5OfBytes(bytes) +
+         "\r\nBytes=" + std::to_string(bytes.size()) + "\r\nOSSupport=all\r\n";
+}
+
+// A program of the Windows build, by its path below the build folder.
+std::wstring BuiltProgram(const std::wstring& relative) {
+  const char* build = std::getenv("LUMETRA_BUILD_DIR");
+  return FromLinuxPath(build ? build : "") + L"\\" + relative;
+}
+
+// Pauses the workflow asked for, instead of waiting them out.
+std::mutex pausesMutex;
+std::vector<DWORD> pauses;
+void RecordPause(IInstallerHost&, DWORD ms) {
+  std::lock_guard<std::mutex> lock(pausesMutex);
+  pauses.push_back(ms);
+}
+std::vector<DWORD> RecordedPauses() {
+  std::lock_guard<std::mutex> lock(pausesMutex);
+  return pauses;
+}
+
 void RegisterInstalledProduct(const std::wstring& location, const std::wstring& version) {
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0,
@@ -225,20 +251,22 @@ TEST_F(WorkflowTest, UpgraderOfAFreshInstallGetsTheStartTimeFromTheChosenFolder)
 }
 
 // A newer installer whose digest does not match is fetched again and again while the
-// window stays in stage 2; once it matches, an open cancel confirmation holds the
-// hand-over back, and a confirmed cancel closes without starting anything.
+// window stays in stage 2, each time after a longer pause; once it matches, an open cancel
+// confirmation holds the hand-over back, and a confirmed cancel closes without starting
+// anything.
 TEST_F(WorkflowTest, NewInstallerIsRefetchedUntilItMatchesAndCancelHoldsTheHandOverBack) {
   REQUIRE_RELEASE_SERVER(server);
-  const std::string good = server.Publish(L"wf-new-installer.exe", 8192, 4);
-  server.Publish(L"wf-new-installer.exe", 8192, 5);  // same size, other bytes: never matches
+  const std::string good = ReadFileBytes(BuiltProgram(L"next\\LumetraSetupNext.exe"));
+  ASSERT_FALSE(good.empty()) << "no newer installer in the build";
+  std::string bad = good;
+  bad[bad.size() / 2] ^= 0x5A;  // same size, one byte off: never matches
+  WriteFileBytes(ReleaseFile(L"wf-new-installer.exe"), bad);
   const Package package = PublishPackage(server, L"wf-update-package.7z", 1024, 6);
-  const std::string installer = "[Windows_Installer]\r\nDebug=InstallerNew\r\n[InstallerNew]\r\nURL=" +
-                                Narrow(server.Url(L"/wf-new-installer.exe")) +
-                                "\r\nVersion=99.0.0.0\r\nMD5=" + Md5OfBytes(good) +
-                                "\r\nBytes=8192\r\nOSSupport=all\r\n";
+  const std::string installer = InstallerSection(server, L"/wf-new-installer.exe", good, "99.0.0.0");
   WriteFileBytes(ReleaseFile(L"wf-update.ini"),
                  Configuration(server, L"wf-update-package.7z", package, "1.2.3.4", installer));
   WriteOverride(server.Url(L"/wf-update.ini"), 5000);
+  host.worker.m_retryPause = &RecordPause;
 
   std::thread worker([this] { Run(); });
   const bool refetched =
@@ -246,6 +274,10 @@ TEST_F(WorkflowTest, NewInstallerIsRefetchedUntilItMatchesAndCancelHoldsTheHandO
   EXPECT_TRUE(refetched) << "the mismatching installer was not fetched again";
   EXPECT_EQ(host.LastStage(), kStageUpdatingInstaller);
   EXPECT_FALSE(host.closed);
+  const std::vector<DWORD> pauses = RecordedPauses();
+  ASSERT_GE(pauses.size(), 2u);
+  EXPECT_TRUE(pauses[0] >= 800 && pauses[0] <= 1000) << pauses[0];
+  EXPECT_TRUE(pauses[1] >= 1600 && pauses[1] <= 2000) << pauses[1];
 
   host.exitPromptOpen = 1;
   // Swapped in whole: a request that met the file half rewritten would get a short answer,
@@ -269,6 +301,38 @@ TEST_F(WorkflowTest, NewInstallerIsRefetchedUntilItMatchesAndCancelHoldsTheHandO
   GetModulePath(&folder, &name);
   EXPECT_FALSE(PathExists(folder + L"\\tmp" + name)) << "nothing is handed over after cancel";
   EXPECT_EQ(LogCount("Installer new version exist"), LogCount("Check new installer error") + 1);
+}
+
+// A server entry that announces more than the file carries: the file, no newer inside than
+// the running installer, is not handed over (else every run would fetch, restart and
+// fetch again) and the run goes on as with no newer installer.
+TEST_F(WorkflowTest, NewInstallerNoNewerInsideThanTheRunningOneIsNotHandedOver) {
+  REQUIRE_RELEASE_SERVER(server);
+  const std::string same = ReadFileBytes(BuiltProgram(L"LumetraSetup.exe"));
+  ASSERT_FALSE(same.empty()) << "no installer in the build";
+  WriteFileBytes(ReleaseFile(L"wf-same-installer.exe"), same);
+  const Package package = PublishPackage(server, L"wf-same-package.7z", 1024, 8);
+  const std::string installer = InstallerSection(server, L"/wf-same-installer.exe", same, "99.0.0.0");
+  WriteFileBytes(ReleaseFile(L"wf-same.ini"),
+                 Configuration(server, L"wf-same-package.7z", package, "1.2.3.4", installer));
+  WriteOverride(server.Url(L"/wf-same.ini"), 5000);
+  std::wstring folder, name;
+  GetModulePath(&folder, &name);
+  DeleteFileW((GetTempFolder() + L"\\tmp" + name).c_str());  // another test's download
+  const char kNotUsed[] =
+      "New installer is version 1.25.0.30 inside, not newer than this one (1.25.0.30): not used";
+  const int notUsedBefore = LogCount(kNotUsed);
+  const size_t logStart = LogText().size();
+
+  Run();
+
+  EXPECT_EQ(host.Stages(), (std::vector<int>{kStageChecking, kStageUpdatingInstaller,
+                                             kStagePreparing, kStageReady}));
+  EXPECT_FALSE(host.closed);
+  EXPECT_EQ(LogCount(kNotUsed), notUsedBefore + 1);
+  EXPECT_LT(LogFind(kNotUsed, logStart), LogFind("Run this...", logStart));
+  EXPECT_FALSE(PathExists(folder + L"\\tmp" + name)) << "nothing is handed over";
+  EXPECT_FALSE(PathExists(GetTempFolder() + L"\\tmp" + name)) << "the download is removed";
 }
 
 TEST_F(WorkflowTest, NewInstallerThatCannotBeFetchedWithTheNetworkPresentIsConnectionError) {

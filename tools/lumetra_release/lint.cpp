@@ -159,14 +159,14 @@ class Linter {
       Add(LineOf(section), Severity::kError, L"[" + section + L"] has no Version");
     else if (!IsFourPartVersion(version))
       Add(LineOf(section, L"Version"), Severity::kError,
-          L"Version \"" + version + L"\" of [" + section + L"] is not four numbers a.b.c.d; the installer would read it as " +
-              Formatted(version));
+          L"Version \"" + version + L"\" of [" + section + L"] is not four numbers a.b.c.d; " + HowRead(version));
   }
 
-  static std::wstring Formatted(const std::wstring& text) {
-    const VersionNumber v = ParseVersion(text);
-    return std::to_wstring(v.major) + L"." + std::to_wstring(v.minor) + L"." + std::to_wstring(v.build) + L"." +
-           std::to_wstring(v.revision);
+  static std::wstring HowRead(const std::wstring& text) {
+    const std::optional<VersionNumber> v = ReadVersionNumbers(text);
+    if (!v) return L"the installer compares it only as a text, for equality";
+    return L"the installer would read it as " + std::to_wstring(v->major) + L"." + std::to_wstring(v->minor) + L"." +
+           std::to_wstring(v->build) + L"." + std::to_wstring(v->revision);
   }
 
   void CheckOsSupport(const std::wstring& section) {
