@@ -41,7 +41,7 @@ lumetra_add_resource_dependencies(LumetraSetupNext)
 # Benchmarks are programs of their own, kept out of the test binaries; scripts/bench-*.sh
 # run them.
 add_executable(download_bench ${CMAKE_SOURCE_DIR}/tools/bench/download_bench.cpp)
-target_link_libraries(download_bench PRIVATE lumetra_win lumetra_searched_dlls psapi)
+target_link_libraries(download_bench PRIVATE lumetra_win lumetra_searched_dlls wininet psapi)
 target_link_options(download_bench PRIVATE -municode)
 set_target_properties(download_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 

@@ -37,25 +37,40 @@ bool IsHeldByOthers(DWORD error) {
 }
 
 // One open and write. False when the file is held by someone else; any other failure
-// (no rights, disk full) loses the bytes, as a line that cannot be written is lost.
-bool TryAppend(const std::wstring& path, const std::string& bytes) {
-  ScopedHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, kShareWhileWriting, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+// (no rights, disk full) loses the bytes, as a line that cannot be written is lost. A
+// log folder removed meanwhile is made again.
+bool TryAppend(const std::wstring& folder, const std::wstring& path, const std::string& bytes) {
+  ScopedHandle file;
+  for (int attempt = 0; attempt < 2 && !file.valid(); ++attempt) {
+    file.reset(CreateFileW(path.c_str(), FILE_APPEND_DATA, kShareWhileWriting, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid() && GetLastError() != ERROR_PATH_NOT_FOUND) break;
+    if (!file.valid()) CreateFolderPath(folder);
+  }
   if (!file.valid()) return !IsHeldByOthers(GetLastError());
   DWORD written = 0;
   WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   return true;
 }
 
+// The log folder, found once per run: finding it asks the shell and makes every folder
+// of the path, too much for a line per downloaded chunk. Guarded by WriterMutex().
+const std::wstring& LogFolder() {
+  static const std::wstring folder = GetLogFolder();
+  return folder;
+}
+
 // While lines are held back the file was found held already: one attempt only, so a
 // log held for minutes costs each line one failed open, never a wait.
-void Append(const std::wstring& path, const std::string& line) {
+void Append(const std::string& line) {
   std::lock_guard<std::mutex> lock(WriterMutex());
+  const std::wstring& folder = LogFolder();
+  const std::wstring path = folder + L"\\Install.log";
   const bool mayWait = heldBack.empty();
   std::string bytes = heldBack + line;
   const ULONGLONG deadline = GetTickCount64() + kMaxWaitForFileMs;
   for (;;) {
-    if (TryAppend(path, bytes)) {
+    if (TryAppend(folder, path, bytes)) {
       heldBack.clear();
       return;
     }
@@ -86,5 +101,5 @@ void WriteInstallLog(const wchar_t* format, ...) {
   localtime_s(&local, &now);
   const std::string bytes = EncodeLogBytes(ComposeLogLine(FormatLogTimestamp(local), message));
 
-  Append(GetLogFolder() + L"\\Install.log", bytes);
+  Append(bytes);
 }
