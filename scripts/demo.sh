@@ -31,10 +31,14 @@ complete, saying where it stopped.
                    and served at about 1 MB/s; needs root, for a network namespace)
   --keep           leave the Wine prefix and the release for inspection
   --self-drive     click through on a private Xvfb display even when $DISPLAY is set
+  --no-build       run the builds as they are
+
+Environment: LUMETRA_DEMO_DIR, the work folder (default build/demo); LUMETRA_DEMO_TEMPLATE,
+a clean Wine prefix to copy instead of the one the demo makes once in its work folder.
 EOF
 }
 
-lang='' offline_at='' keep=0 self_drive=0
+lang='' offline_at='' keep=0 self_drive=0 no_build=0
 while [ $# -gt 0 ]; do
   case $1 in
     --lang) lang=${2:?--lang needs a locale}; shift 2 ;;
@@ -43,6 +47,7 @@ while [ $# -gt 0 ]; do
     --offline-at=*) offline_at=${1#*=}; shift ;;
     --keep) keep=1; shift ;;
     --self-drive) self_drive=1; shift ;;
+    --no-build) no_build=1; shift ;;
     -h | --help) usage; exit 0 ;;
     *) echo "demo: unknown option $1 (see --help)" >&2; exit 64 ;;
   esac
@@ -53,12 +58,12 @@ if [ -n "$offline_at" ]; then
   [ "$(id -u)" -eq 0 ] || { echo "demo: --offline-at needs root (a network namespace)" >&2; exit 64; }
 fi
 
-root=$source/build/demo
+root=${LUMETRA_DEMO_DIR:-$source/build/demo}
 run=$root/run
 mkdir -p "$root"
 
 # --- build: what the demo runs, nothing more ------------------------------------------
-if [ "$(id -u)" -eq 0 ]; then bash scripts/bootstrap.sh; fi
+if [ "$no_build" -eq 0 ] && [ "$(id -u)" -eq 0 ]; then bash scripts/bootstrap.sh; fi
 # Where the kernel cannot start 32-bit programs, Wine runs the 64-bit build instead; the
 # 32-bit installer, the one we ship, is built either way.
 win_preset=win
@@ -66,6 +71,7 @@ win_preset=win
 build() { # PRESET TARGET...
   local preset=$1
   shift
+  [ "$no_build" -eq 0 ] || return 0
   echo "demo: building $* ($preset)"
   { cmake --preset "$preset" && cmake --build --preset "$preset" --target "$@"; } >>"$root/build.log" 2>&1 ||
     { tail -n 30 "$root/build.log" >&2; echo "demo: the build failed (log: $root/build.log)" >&2; exit 1; }
@@ -92,7 +98,9 @@ xvfb_pid='' installer='' recorder='' NS_HOLDER='' NS=() failure='' cut=''
 launched=$began recorded=$began
 record=$WINEPREFIX/drive_c/Program\ Files/Lumetra/upgrader_started.txt
 cleanup() {
+  # The server writes the registry out as it ends: wait for that before removing the prefix.
   wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
   [ -n "$recorder" ] && kill "$recorder" 2>/dev/null || true
   [ -n "$installer" ] && kill "$installer" 2>/dev/null || true
   tools/release_server/stop-for-tests.sh "$run/release-server"
@@ -116,12 +124,14 @@ if [ -z "${DISPLAY:-}" ] || [ "$self_drive" -eq 1 ]; then
 fi
 
 # A clean machine: a copy of a prefix made once (wineboot takes about 20 s).
-if [ "$(cat "$root/template/.made-for" 2>/dev/null)" != "$WINEARCH $(wine --version)" ]; then
-  echo "demo: making the Wine prefix template $root/template (once)"
-  tests/wine/make-template.sh "$root/template" >/dev/null
-  echo "$WINEARCH $(wine --version)" >"$root/template/.made-for"
+template=${LUMETRA_DEMO_TEMPLATE:-$root/template}
+if [ -z "${LUMETRA_DEMO_TEMPLATE:-}" ] &&
+  [ "$(cat "$template/.made-for" 2>/dev/null)" != "$WINEARCH $(wine --version)" ]; then
+  echo "demo: making the Wine prefix template $template (once)"
+  tests/wine/make-template.sh "$template" >/dev/null
+  echo "$WINEARCH $(wine --version)" >"$template/.made-for"
 fi
-cp -a "$root/template" "$WINEPREFIX"
+cp -a "$template" "$WINEPREFIX"
 rm -f "$WINEPREFIX"/wineserver* "$WINEPREFIX/.made-for"
 
 # The installer and its servers run in a network namespace of their own when the cable is
