@@ -8,7 +8,7 @@ source=$PWD
 
 usage() {
   cat <<'EOF'
-usage: scripts/demo.sh [--lang LOCALE] [--offline-at N] [--keep] [--self-drive]
+usage: scripts/demo.sh [--lang LOCALE] [--offline-at N] [--keep] [--self-drive] [--no-build]
 
 Builds the installer, serves a sample release on 127.0.0.1 and runs LumetraSetup.exe under
 Wine in a fresh prefix (build/demo/prefix) as on a machine without the product and without
@@ -236,11 +236,14 @@ stage_of() { # TEXT RED BAR BROWSE ROW BUTTONS LOWER BUSY
   fi
 }
 
-# The stage changes the installer makes; a frame that would make another is a repaint
-# caught half way.
+# The stage changes the installer makes, and the stages the window can be found in (it
+# stands in the licence stage until the box is ticked); a frame that would make another
+# change is a repaint caught half way (the first frames, with "Checking for internet"
+# drawn before the rest, look like "Installation complete").
 stage_follows() { # FROM TO (FROM empty: the first stage seen)
   case "$1>$2" in
-    '>'* | *'>failed' | 'waiting-for-the-network>'* | 'checking>waiting-for-the-network' | \
+    '>checking' | '>waiting-for-the-network' | '>preparing' | '>licence' | *'>failed' | \
+      'waiting-for-the-network>'* | 'checking>waiting-for-the-network' | \
       'checking>preparing' | 'checking>licence' | 'preparing>licence' | 'licence>downloading' | \
       'downloading>waiting-for-the-network' | 'downloading>installing' | \
       'installing>complete') return 0 ;;
