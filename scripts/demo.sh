@@ -251,8 +251,8 @@ stage_follows() { # FROM TO (FROM empty: the first stage seen)
   return 1
 }
 
-# Fills STAGES ("SECONDS NAME PICTURE" per stage, in order, seconds from the installer's
-# start), saves each stage's last frame as its picture and makes the contact sheet.
+# Fills STAGES ("SECONDS|NAME|PICTURE" per stage, in order, seconds from the installer's
+# start), saves a picture of each stage and makes the contact sheet of them.
 STAGES=()
 find_stages() {
   local frame text red bar browse row buttons lower busy digest name first_digest='' current='' ms
