@@ -28,7 +28,7 @@ complete, saying where it stopped.
                    speaks zh_CN, zh_TW, de, en, es, fr, it, ja, ko, nl, pt, ru
   --offline-at N   pull the network cable once N % (1..99) of the package has arrived,
                    and plug it back a few seconds later (the package is then made larger
-                   and served at about 1 MB/s; needs root, for a network namespace)
+                   and served at about 2 MB/s; needs root, for a network namespace)
   --keep           leave the Wine prefix and the release for inspection
   --self-drive     click through on a private Xvfb display even when $DISPLAY is set
   --no-build       run the builds as they are
@@ -150,9 +150,9 @@ release=$run/release-server/release
 top=Lumetra_${SAMPLE_VERSION:-2.0.0.5}
 package_url=$base_url/$top.7z
 if [ -n "$offline_at" ]; then
-  # Large enough and slow enough for the cut to land inside it: 4 MiB at about 1 MB/s.
-  package_url=$base_url/fault/throttle=1000000/$top.7z
-  export SAMPLE_PAD_MB=4
+  # Large enough and slow enough for the cut to land inside it: 3 MiB at about 2 MB/s.
+  package_url=$base_url/fault/throttle=2000000/$top.7z
+  export SAMPLE_PAD_MB=3
 fi
 SAMPLE_PACKAGE_URL=$package_url scripts/make-sample-release.sh "$release" "$base_url" "$win_build/fixtures" \
   >"$run/sample-release.out"
@@ -171,10 +171,11 @@ printf '{\r\n  "ApplicationUpdate": "%s/update_win.ini",\r\n  "WebConnectTimeout
   "$base_url" "$timeout_ms" >"$downloads/TestServerForVexa.txt"
 cp "$win_build/LumetraSetup.exe" "$downloads/LumetraSetup.exe"
 
-# Records a frame of the window whenever the status line, the progress track, Browse, the
-# folder row or the window buttons change (tests/e2e/stage_frames.c).
+# Records a frame of the window whenever the status line, the progress track (left of the
+# busy animation, which would fill the disk), Browse, the folder row or the window buttons
+# change (tests/e2e/stage_frames.c).
 cc -O2 -o "$run/stage_frames" tests/e2e/stage_frames.c -lX11
-probes=(30,460,340,72 200,556 340,607 20,595,360,20 360,10,30,30)
+probes=(30,460,340,72 100,556 340,607 20,595,360,20 360,10,30,30)
 
 # --- the stages, from the recorded frames ----------------------------------------------
 # One ImageMagick run over all frames; per frame, in window pixels: dark text and red text
@@ -242,6 +243,11 @@ stage_of() { # TEXT RED BAR BROWSE ROW BUTTONS LOWER BUSY
 # drawn before the rest, look like "Installation complete").
 stage_follows() { # FROM TO (FROM empty: the first stage seen)
   case "$1>$2" in
+    # "Waiting" caught before its busy animation is drawn looks like a failure; a real one
+    # comes from the next try, and so after that try's stage. A failure is final: a stage
+    # after it shows that it was waiting (find_stages renames it).
+    'waiting-for-the-network>failed') return 1 ;;
+    'failed>'*) return 0 ;;
     '>checking' | '>waiting-for-the-network' | '>preparing' | '>licence' | *'>failed' | \
       'waiting-for-the-network>'* | 'checking>waiting-for-the-network' | \
       'checking>preparing' | 'checking>licence' | 'preparing>licence' | 'licence>downloading' | \
@@ -272,6 +278,13 @@ find_stages() {
     fi
     if [ "$name" != "$current" ]; then
       [ "$whole" -eq 1 ] && stage_follows "$current" "$name" || continue
+      if [ "$current" = failed ]; then
+        STAGES[-1]=${STAGES[-1]/|failed|/|waiting for the network|}
+        STAGES[-1]=${STAGES[-1]/%-failed.png/-waiting-for-the-network.png}
+        current=waiting-for-the-network
+      fi
+    fi
+    if [ "$name" != "$current" ]; then
       number=$((number + 1))
       at=$(awk -v o="$offset" -v m="${at_ms[frame]:-0}" 'BEGIN { printf "%.1f", o + m / 1000 }')
       STAGES+=("$at|${name//-/ }|$run/stages/$(printf '%02d' "$number")-$name.png")
