@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Writes a sample release into a folder served by the release server: the two prerequisite
-# installers (stand-ins), the product package and the update_win.ini that describes them.
+# installers (stand-ins), the product package, and the update_win.ini that describes them,
+# written by the release kit (build/native/tools/lumetra-release, or the one of
+# $LUMETRA_NATIVE_BUILD_DIR) from release.manifest.
 #   $1  release folder    $2  base URL it is served at (http://127.0.0.1:PORT)
 #   $3  folder with the stand-in programs (build/win/fixtures)
 # Environment:
@@ -8,6 +10,8 @@
 #   SAMPLE_PAD_MB        adds a file of this many MiB of random bytes to the package
 #                        (stored, not compressed), for timing large packages
 #   SAMPLE_PREREQUISITES "fail" serves installers that end without installing anything
+#   SAMPLE_PACKAGE_URL   the package's URL in update_win.ini (default BASE_URL/<file>), e.g.
+#                        one through a fault prefix of the release server
 #
 # The package Lumetra_<version>.7z holds one top folder Lumetra_<version> with Lumetra.exe,
 # Upgrader.exe (records its arguments in upgrader_started.txt and its working folder in
@@ -46,18 +50,17 @@ else
   cp "$fixtures/vc_setup_stub.exe" "$release/vc_redist.x86.exe"
 fi
 
-md5_of() { md5sum "$1" | cut -d' ' -f1; }
-size_of() { stat -c %s "$1"; }
+# update_win.ini comes from the release kit, as for a real release: a manifest beside the
+# files, and `lumetra-release make` computes every MD5 and Bytes.
+kit=${LUMETRA_NATIVE_BUILD_DIR:-$(cd "$(dirname "$0")/.." && pwd)/build/native}/tools/lumetra-release
+[ -x "$kit" ] || { echo "make-sample-release: no release kit at $kit (build the native preset)" >&2; exit 1; }
 printf '%s\r\n' \
-  '[Windows_Application]' 'LatestVersion_6.1=Application' 'LatestVersion_10.0=Application' \
-  '[Application]' "URL=$base_url/$top.7z" "Version=$version" \
-  "MD5=$(md5_of "$release/$top.7z")" "Bytes=$(size_of "$release/$top.7z")" 'OSSupport=all' \
-  '[MiniOSVersion]' 'Version=6.1.7601.0' \
-  '[Windows_Installer]' \
-  '[NetFramework]' 'Version=v4.6' "URL=$base_url/ndp48-web.exe" \
-  "MD5=$(md5_of "$release/ndp48-web.exe")" "Bytes=$(size_of "$release/ndp48-web.exe")" 'Needed=1' \
-  '[VC2015x86]' "URL=$base_url/vc_redist.x86.exe" \
-  "MD5=$(md5_of "$release/vc_redist.x86.exe")" "Bytes=$(size_of "$release/vc_redist.x86.exe")" \
-  'Needed=1' >"$release/update_win.ini"
+  '[release]' "base_url = $base_url" 'minimum_windows = 6.1.7601.0' \
+  '[package Application]' "file = $top.7z" "version = $version" 'windows = all' \
+  'entry_for = 6.1 10.0' ${SAMPLE_PACKAGE_URL:+"url = $SAMPLE_PACKAGE_URL"} \
+  '[NetFramework]' 'file = ndp48-web.exe' 'version = v4.6' 'needed = yes' \
+  '[VC2015x86]' 'file = vc_redist.x86.exe' 'needed = yes' >"$release/release.manifest"
+"$kit" make "$release/release.manifest" >/dev/null
+size_of() { stat -c %s "$1"; }
 echo "sample release in $release: $top.7z ($(size_of "$release/$top.7z") bytes)," \
-  "ndp48-web.exe, vc_redist.x86.exe, update_win.ini"
+  "ndp48-web.exe, vc_redist.x86.exe, update_win.ini (from release.manifest)"

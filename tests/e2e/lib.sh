@@ -129,21 +129,12 @@ leave_installer() {
 # Copies the installer under test into the Downloads folder as NAME (default LumetraSetup.exe).
 place_installer() { cp "$LUMETRA_EXE" "$DOWNLOADS/${1:-LumetraSetup.exe}"; }
 
-# make_offline_namespace: a network namespace of the test's own with only loopback and an
-# interface without a default route, so the machine counts as disconnected; sets NS to the
-# command prefix that runs a program inside it. `ip route add default via 10.200.0.2` inside
-# it brings the connection, `ip route del default` takes it away.
+# make_offline_namespace: a network namespace of the test's own (offline_net.sh: NS, and
+# prepare_cable_pull, pull_cable and plug_cable), ended with the test.
+source "$LUMETRA_SOURCE_DIR/tests/e2e/offline_net.sh"
 make_offline_namespace() {
-  unshare -n sleep 600 &
-  local holder=$!
-  E2E_PIDS+=("$holder")
-  sleep 0.2
-  NS=(nsenter -t "$holder" -n)
-  "${NS[@]}" ip link set lo up
-  "${NS[@]}" ip link add vnet0 type veth peer name vnet1
-  "${NS[@]}" ip link set vnet1 up
-  "${NS[@]}" ip link set vnet0 up
-  "${NS[@]}" ip addr add 10.200.0.1/24 dev vnet0
+  start_offline_namespace
+  E2E_PIDS+=("$NS_HOLDER")
 }
 
 # start_release_server [PREFIX COMMAND...]: a release server of this test (inside a
@@ -266,18 +257,17 @@ keep_screenshots() {
 
 # publish_sample_release [URL_OF_PACKAGE]: the sample release (scripts/make-sample-release.sh,
 # its settings come from the environment) in this test's release folder; the package's URL
-# in update_win.ini can be replaced, e.g. by one with a fault prefix. Sets SAMPLE_TOP (the
+# in update_win.ini can be another, e.g. one with a fault prefix. Sets SAMPLE_TOP (the
 # package's top folder), SAMPLE_PACKAGE (its file name) and SAMPLE_MANIFEST (package-files.md5).
 publish_sample_release() {
   local release=$SERVER_STATE/release
-  "$LUMETRA_SOURCE_DIR/scripts/make-sample-release.sh" "$release" "$SERVER_URL" \
-    "$LUMETRA_BUILD_DIR/fixtures" >"$E2E_DIR/sample-release.out"
+  SAMPLE_PACKAGE_URL=${1:-} "$LUMETRA_SOURCE_DIR/scripts/make-sample-release.sh" "$release" \
+    "$SERVER_URL" "$LUMETRA_BUILD_DIR/fixtures" >"$E2E_DIR/sample-release.out"
   SAMPLE_TOP=Lumetra_${SAMPLE_VERSION:-2.0.0.5}
   SAMPLE_PACKAGE=$SAMPLE_TOP.7z
   SAMPLE_MANIFEST=$release/package-files.md5
   if [ -n "${1:-}" ]; then
-    sed -i "s#^URL=$SERVER_URL/$SAMPLE_PACKAGE\r\$#URL=$1\r#" "$release/update_win.ini"
-    grep -qF "URL=$1" "$release/update_win.ini" || fail "package URL not replaced"
+    grep -qxF "URL=$1"$'\r' "$release/update_win.ini" || fail "package URL not replaced"
   fi
 }
 

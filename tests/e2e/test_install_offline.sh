@@ -10,12 +10,7 @@ source "$(dirname "$0")/lib.sh"
 E2E_CLEANUP+=(keep_screenshots)
 
 make_offline_namespace
-"${NS[@]}" ip route add default via 10.200.0.2
-# The local table's rule moves behind a rule of ours that can cut off 127.0.0.1.
-"${NS[@]}" ip rule add pref 100 lookup local
-"${NS[@]}" ip rule del pref 0
-offline() { "${NS[@]}" ip route del default && "${NS[@]}" ip rule add pref 10 prohibit to 127.0.0.1; }
-online() { "${NS[@]}" ip rule del pref 10 && "${NS[@]}" ip route add default via 10.200.0.2; }
+prepare_cable_pull
 
 start_release_server "${NS[@]}"
 package_path=/fault/throttle=1000000/Lumetra_2.0.0.5.7z  # about 1 MB a second
@@ -39,7 +34,7 @@ for _ in $(seq 150); do
   sleep 0.1
 done
 [ "$(size_of "$partial")" -ge 1500000 ] || fail "the package did not arrive"
-offline
+pull_cable
 wait_for_log "Download app failed for network disconnect, continue" 30 ||
   fail "the broken download was not taken for a lost connection (last: $(log_messages | tail -n1))"
 wait_for_log "Retry: 1" 5 || fail "no retries counted"
@@ -53,7 +48,7 @@ sleep 3
 recounted=$(log_messages | grep -c '^Retry: ')
 [ $((recounted - counted)) -ge 5 ] && [ $((recounted - counted)) -le 7 ] ||
   fail "$((recounted - counted)) retries in 3 s, not one every half second"
-online
+plug_cable
 wait_exit "$installer" 60 || fail "the installer did not finish (last log line: $(log_messages | tail -n1))"
 "${NS[@]}" wineserver -w
 

@@ -20,17 +20,8 @@ for _ in $(seq 100); do [ -s "$root/display.number" ] && break; sleep 0.1; done
 echo ":$(tr -d '\n' <"$root/display.number")" >"$root/display"
 export DISPLAY=$(cat "$root/display")
 
-export WINEPREFIX=$root/template
-start=$(date +%s)
-wineboot -i </dev/null >"$root/wineboot.log" 2>&1
-wineserver -w
-# Desktop, Downloads... are links into $HOME: make them real folders of this prefix so
-# that every copy of the template has its own.
-for link in "$WINEPREFIX"/drive_c/users/*/*; do
-  if [ -L "$link" ]; then rm "$link"; mkdir -p "$link"; fi
-done
-cp /usr/share/fonts/truetype/wqy/wqy-microhei.ttc "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-echo "template prefix ready in $(( $(date +%s) - start )) s"
+"$here/make-template.sh" "$root/template"
+mv "$root/template.wineboot.log" "$root/wineboot.log"
 
 cp -a "$root/template" "$root/prefix"
 export WINEPREFIX=$root/prefix
