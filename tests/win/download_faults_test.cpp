@@ -86,7 +86,10 @@ TEST(DownloadFaults, ResumptionsThatBringNothingEndTheCall) {
     EXPECT_EQ(Fetch(server.Url(target), file), 1) << fault;
     const size_t requests = server.Requests(Narrow(target)).size();
     // The first request, then at most the bounded resumptions (each up to three sends).
-    EXPECT_GE(requests, 1u + kMaxResumesWithoutProgress) << fault;
+    // At least one resumption reaches the server; not necessarily every one: a send on a
+    // connection that the reset has just killed may fail before it leaves the client,
+    // and a resumption whose sends all fail ends the call too.
+    EXPECT_GE(requests, 2u) << fault;
     EXPECT_LE(requests, 1u + kMaxResumesWithoutProgress * kSendAttempts) << fault;
     EXPECT_EQ(FileSize(file), 0u) << fault;
   }

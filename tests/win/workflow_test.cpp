@@ -384,3 +384,50 @@ TEST_F(WorkflowTest, OnlyTheRuntimeMissingStartsTheInstalledProduct) {
       << "product not started";
   EXPECT_EQ(ReadFileBytes(started), "120 340 0 Corvane\n");
 }
+
+// Configurations no release should ever hold, as a broken upload or a hostile network
+// might serve them: each run ends, in the OS page or an error stage with a log line, and
+// never in the licence stage with nothing sound to install.
+TEST_F(WorkflowTest, HostileConfigurationsEndInAClearStageWithoutHanging) {
+  REQUIRE_RELEASE_SERVER(server);
+  std::string noise(64 * 1024, '\0');
+  for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 7919u) >> 3);
+  std::string tenMegabytes;
+  while (tenMegabytes.size() < 10u * 1024 * 1024) tenMegabytes += "[App10]\r\nURL=x\r\nVersion=1\r\n";
+  const std::string huge(100000, '9');
+  const std::pair<const wchar_t*, std::string> cases[] = {
+      {L"wf-noise.ini", noise},
+      {L"wf-ten-megabytes.ini", "[Windows_Application]\r\nLatestVersion_10.0=App10\r\n" + tenMegabytes},
+      {L"wf-huge-values.ini", "[Windows_Application]\r\nLatestVersion_10.0=App10\r\n[App10]\r\nURL=http://127.0.0.1/" +
+                                  huge + ".7z\r\nVersion=" + huge + "\r\nMD5=" + huge + "\r\nBytes=" + huge +
+                                  "\r\nOSSupport=all\r\n[NetFramework]\r\nNeeded=0\r\n[VC2015x86]\r\nNeeded=0\r\n"},
+      {L"wf-nul-bytes.ini", std::string("[Windows_Application]\r\nLatestVersion_10.0=App\0\r\n[App\0]\r\nURL=\0\r\n", 62)},
+      {L"wf-sections-missing.ini", "LatestVersion_10.0=App10\r\nURL=http://127.0.0.1/p.7z\r\n"},
+  };
+  for (const auto& [name, bytes] : cases) {
+    SCOPED_TRACE(Narrow(name));
+    SetUp();
+    RecordingHost run;
+    WriteFileBytes(ReleaseFile(name), bytes);
+    WriteOverride(server.Url(std::wstring(L"/") + name), 5000);
+    std::atomic<bool> ended{false};
+    std::thread worker([&] {
+      run.worker.RunWorkflow(run);
+      ended = true;
+    });
+    const bool inTime = WaitUntil(60000, [&] { return ended.load(); });
+    EXPECT_TRUE(inTime) << "the workflow is still running";
+    if (!inTime) {
+      worker.detach();
+      return;
+    }
+    worker.join();
+    const int last = run.LastStage();
+    EXPECT_TRUE(last == kStageOsUnsupported || last == kStageFailed) << "last stage " << last;
+    const std::string log = LogText();
+    EXPECT_TRUE(log.find("Doesn't support current OS") != std::string::npos ||
+                log.find("Read ini file failed") != std::string::npos ||
+                log.find("no valid app to download") != std::string::npos)
+        << log.substr(log.size() > 600 ? log.size() - 600 : 0);
+  }
+}
