@@ -1,6 +1,7 @@
 list(APPEND LUMETRA_CORE_SOURCES
   src/download/md5_core.cpp
-  src/download/download_rules.cpp)
+  src/download/download_rules.cpp
+  src/download/signature_der.cpp)
 list(APPEND LUMETRA_WIN_SOURCES
   src/download/check_download_file.cpp
   src/download/destination_file.cpp
