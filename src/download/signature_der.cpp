@@ -61,7 +61,9 @@ std::vector<uint8_t> RawToDerSignature(const RawP256Signature& raw) {
   std::vector<uint8_t> body;
   AppendInteger(body, raw.data());
   AppendInteger(body, raw.data() + kHalf);
-  std::vector<uint8_t> der{kSequence, static_cast<uint8_t>(body.size())};
-  der.insert(der.end(), body.begin(), body.end());
+  std::vector<uint8_t> der(2 + body.size());
+  der[0] = kSequence;
+  der[1] = static_cast<uint8_t>(body.size());
+  std::copy(body.begin(), body.end(), der.begin() + 2);
   return der;
 }
