@@ -13,7 +13,7 @@ set(LUMETRA_WIN32_LIBS shell32 ole32 oleaut32 uuid advapi32 shlwapi comdlg32 gdi
 # else was downloaded there): the installer loads them only after it has narrowed the
 # search to the system folder, through delay-import libraries. Tests link them as usual.
 set(LUMETRA_SEARCHED_DLLS wininet WININET.dll wtsapi32 WTSAPI32.dll version VERSION.dll
-    comctl32 COMCTL32.dll gdiplus gdiplus.dll msimg32 MSIMG32.dll)
+    comctl32 COMCTL32.dll gdiplus gdiplus.dll msimg32 MSIMG32.dll bcrypt bcrypt.dll)
 include(${CMAKE_SOURCE_DIR}/cmake/DelayImport.cmake)
 
 add_library(lumetra_core STATIC ${LUMETRA_CORE_SOURCES})

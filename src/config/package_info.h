@@ -10,4 +10,6 @@ struct PackageInfo {
   std::wstring osSupport;  // two-part OS versions it may be installed on, or "all"
   int needed = 0;          // non-zero: the file has to be fetched
   int size = 0;            // expected size in bytes
+  // Last, so that records written out in order stay valid; {} keeps them warning-free.
+  std::wstring sha256{};   // expected SHA-256 text, 64 hexadecimal digits; empty: not checked
 };

@@ -10,8 +10,8 @@ namespace {
 constexpr wchar_t kDefaultMinimumOs[] = L"6.1.7601.0";
 constexpr wchar_t kFallbackOsKey[] = L"10.0";
 
-bool IsMd5Text(const std::wstring& text) {
-  return text.size() == 32 && std::all_of(text.begin(), text.end(), [](wchar_t c) {
+bool IsHexText(const std::wstring& text, size_t digits) {
+  return text.size() == digits && std::all_of(text.begin(), text.end(), [](wchar_t c) {
            return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
          });
 }
@@ -32,6 +32,7 @@ int CServerConfig::ReadInt(const std::wstring& section, const std::wstring& key)
 void CServerConfig::ReadDownload(const std::wstring& section, PackageInfo& package) {
   package.url = ReadString(section, L"URL");
   package.md5 = ReadString(section, L"MD5");
+  package.sha256 = ReadString(section, L"SHA256");
   package.size = ReadInt(section, L"Bytes");
 }
 
@@ -54,9 +55,13 @@ void CServerConfig::CheckFetchable(const PackageInfo& package, const std::wstrin
   if (!package.needed) return;
   if (package.url.empty())
     Problem(FormatWide(L"Server configuration: [%ls] has no URL", section.c_str()));
-  if (!IsMd5Text(package.md5))
+  if (!IsHexText(package.md5, 32))
     Problem(FormatWide(L"Server configuration: [%ls] MD5 \"%ls\" is not 32 hexadecimal digits",
                        section.c_str(), package.md5.c_str()));
+  // Optional; when given, a download must match it too, so a malformed one fails every check.
+  if (!package.sha256.empty() && !IsHexText(package.sha256, 64))
+    Problem(FormatWide(L"Server configuration: [%ls] SHA256 \"%ls\" is not 64 hexadecimal digits",
+                       section.c_str(), package.sha256.c_str()));
   if (package.size <= 0)
     Problem(FormatWide(L"Server configuration: [%ls] Bytes is missing or not a positive number",
                        section.c_str()));
@@ -93,6 +98,7 @@ bool CServerConfig::ReadApplicationSection(const std::wstring& iniPath) {
   m_application.url = ReadString(section, L"URL");
   m_application.version = ReadString(section, L"Version");
   m_application.md5 = ReadString(section, L"MD5");
+  m_application.sha256 = ReadString(section, L"SHA256");
   m_application.size = ReadInt(section, L"Bytes");
   m_application.osSupport = ReadString(section, L"OSSupport");
   m_application.needed = IsOsSupported(m_application.osSupport);

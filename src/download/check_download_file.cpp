@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include "base/wide_string.h"
+#include "download/cng.h"
 #include "download/md5_digest.h"
 #include "system/debug_trace.h"
 
@@ -21,7 +22,7 @@ long long FileSizeOf(const std::wstring& path) {
 }  // namespace
 
 bool CheckDownloadFile(const std::wstring& filePath, const std::wstring& expectedMd5,
-                       int expectedSize) {
+                       int expectedSize, const std::wstring& expectedSha256) {
   if (!PathFileExistsW(filePath.c_str())) {
     DebugTrace(L"CheckDownloadFile: %ls does not exist\r\n", filePath.c_str());
     return false;
@@ -52,6 +53,14 @@ bool CheckDownloadFile(const std::wstring& filePath, const std::wstring& expecte
   if (ToLowerAscii(expectedMd5) != computed) {
     DebugTrace(L"CheckDownloadFile: %ls has MD5 %ls, expected %ls\r\n", filePath.c_str(),
                computed.c_str(), expectedMd5.c_str());
+    return false;
+  }
+  if (expectedSha256.empty()) return true;  // configurations before SHA256 give none
+  const auto sha256 = Sha256OfFile(filePath);
+  const std::wstring computedSha256 = sha256 ? DigestText(*sha256) : std::wstring();
+  if (computedSha256.empty() || ToLowerAscii(expectedSha256) != computedSha256) {
+    DebugTrace(L"CheckDownloadFile: %ls has SHA-256 %ls, expected %ls\r\n", filePath.c_str(),
+               computedSha256.c_str(), expectedSha256.c_str());
     return false;
   }
   return true;

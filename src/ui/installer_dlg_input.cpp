@@ -47,6 +47,7 @@ int CInstallerDlg::OnDesignButtonClick(int, int, int id, bool ticked) {
     case IDC_BROWSE: RunBrowseFlow(); break;
     case IDC_CHECKBOX: OnCheckBox(ticked); break;
     case IDC_OS_OK:
+      m_worker.m_heldFiles.ReleaseAll();  // the checked configuration, when it had to be signed
       DeleteFolderTree(GetTempFolder());
       EndDialog(IDOK);
       break;

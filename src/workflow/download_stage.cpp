@@ -66,7 +66,8 @@ std::wstring CInstallWorker::DownloadPackageItem(int start, int span,
     return std::wstring();
   }
   WriteInstallLog(L"Download ok");
-  if (!m_heldFiles.Hold(target) || !CheckDownloadFile(target, record.md5, record.size)) {
+  if (!m_heldFiles.Hold(target) ||
+      !CheckDownloadFile(target, record.md5, record.size, record.sha256)) {
     WriteInstallLog(L"CheckDownloadFile failed");
     m_heldFiles.Release(target);
     // Kept, a full-size wrong file would pass for complete on every later attempt.

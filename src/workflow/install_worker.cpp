@@ -9,6 +9,7 @@
 #include "base/wide_string.h"
 #include "build_config.h"
 #include "download/check_download_file.h"
+#include "download/file_signature.h"
 #include "download/http_download.h"
 #include "resource_ids.h"
 #include "system/carried_files.h"
@@ -106,15 +107,19 @@ int CInstallWorker::GetWebConnectTimeout() {
 std::wstring CInstallWorker::DownloadServerIni(const std::wstring& url, int timeoutMs) {
   const std::wstring target = GetTempFolder() + L"\\server.ini";
   DeleteFileW(target.c_str());
+  DeleteFileW((target + kSignatureSuffix).c_str());
   const std::wstring localCopy = GetAppDataFolder() + L"\\Package\\update_win.ini";
   if (FileExists(localCopy)) {
     CopyFileW(localCopy.c_str(), target.c_str(), FALSE);
+    if (m_releaseKey)
+      CopyFileW((localCopy + kSignatureSuffix).c_str(), (target + kSignatureSuffix).c_str(), FALSE);
     return target;
   }
   WriteInstallLog(L"Download  start: %ls", url.c_str());
   const int result = DownloadFile(timeoutMs, nullptr, url, target, 0, 0, m_pDlg);
   WriteInstallLog(L"Download  finish: %ls", url.c_str());
   if (result != kDownloadComplete) DeleteFileW(target.c_str());
+  else if (m_releaseKey) DownloadServerIniSignature(url, target, timeoutMs);
   return target;
 }
 
@@ -149,6 +154,10 @@ void CInstallWorker::FetchConfiguration() {
 
 // Reads the configuration; true (and the window in stage 9 or 10) when the run cannot go on.
 bool CInstallWorker::FailWhenConfigurationUnusable() {
+  if (!ServerIniSignatureAccepted()) {
+    Fail(IDS_SERVER_CONFIG_ERROR);
+    return true;
+  }
   if (!m_config.ReadApplicationSection(m_strServerIni)) {
     WriteInstallLog(L"Doesn't support current OS");
     m_pDlg->SetStage(kStageOsUnsupported);
@@ -182,7 +191,7 @@ bool CInstallWorker::HandOverToNewInstaller(const std::wstring& downloadPath,
     const PackageInfo& record = m_config.m_installer;
     if (!CopyFileW(downloadPath.c_str(), handOverPath.c_str(), FALSE) ||
         !m_heldFiles.Hold(handOverPath) ||
-        !CheckDownloadFile(handOverPath, record.md5, record.size)) {
+        !CheckDownloadFile(handOverPath, record.md5, record.size, record.sha256)) {
       m_heldFiles.Release(handOverPath);
       WriteInstallLog(L"New installer copy failed its check, going on without it: %ls",
                       handOverPath.c_str());
@@ -217,7 +226,8 @@ CInstallWorker::SelfUpdate CInstallWorker::UpdateInstaller() {
     if (result == kDownloadComplete) {
       WriteInstallLog(L"Download new installer ok");
       if (m_heldFiles.Hold(downloadPath) &&
-          CheckDownloadFile(downloadPath, m_config.m_installer.md5, m_config.m_installer.size)) {
+          CheckDownloadFile(downloadPath, m_config.m_installer.md5, m_config.m_installer.size,
+                            m_config.m_installer.sha256)) {
         if (!DownloadedInstallerQualifies(downloadPath)) {
           m_heldFiles.Release(downloadPath);
           DeleteFileW(downloadPath.c_str());

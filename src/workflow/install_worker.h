@@ -9,6 +9,7 @@
 #include "config/server_config.h"
 #include "system/held_files.h"
 #include "workflow/installer_host.h"
+#include "workflow/release_key.h"
 
 // Waits `ms`, or less once the user has confirmed cancelling.
 void PauseBeforeRetry(IInstallerHost& dialog, DWORD ms);
@@ -64,6 +65,9 @@ class CInstallWorker {
   CServerConfig m_config;
   int m_nTimeout = 60000;
   std::wstring m_strInstallPath;
+  // The publisher's key the configuration must be signed with; none: no signature needed.
+  // The build chooses it; tests put another in.
+  std::optional<P256PublicKey> m_releaseKey = EmbeddedReleaseKey();
   // The extractor, the checked installers and the package, from their check until they
   // have run; let go when the Temp folder is to be removed.
   HeldFiles m_heldFiles;
@@ -92,6 +96,9 @@ class CInstallWorker {
   void FailInstall(const wchar_t* logText, int textId);
 
   void FetchConfiguration();
+  void DownloadServerIniSignature(const std::wstring& url, const std::wstring& target,
+                                  int timeoutMs);
+  bool ServerIniSignatureAccepted();
   bool FailWhenConfigurationUnusable();
   SelfUpdate UpdateInstaller();
   bool HandOverToNewInstaller(const std::wstring& downloadPath, const std::wstring& handOverPath,

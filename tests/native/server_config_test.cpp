@@ -305,4 +305,29 @@ TEST_F(ServerConfigTest, NeededFilesThatCanNeverBeVerifiedAreLogged) {
   EXPECT_EQ(fake.logged, expected);
 }
 
+TEST_F(ServerConfigTest, Sha256IsReadForEveryDownloadAndAMalformedOneIsLogged) {
+  const std::wstring sha(64, L'A');
+  AddApplication(L"10.0", L"App10", L"2.0.0.0", L"all");
+  fake.Set(L"App10", L"SHA256", sha);
+  fake.Set(L"Windows_Installer", L"Debug", L"Inst");
+  AddPackage(L"Inst", L"9.0.0.0", L"all");
+  fake.Set(L"Inst", L"SHA256", sha.substr(1) + L"g");  // 64 characters, one not a digit
+  AddPackage(L"NetFramework", L"v4.5", L"");
+  fake.Set(L"NetFramework", L"Needed", L"1");
+  fake.Set(L"NetFramework", L"SHA256", sha.substr(1));  // 63 digits
+  AddPackage(L"VC2015x86", L"", L"");  // none: the file is checked by MD5 and Bytes alone
+  fake.Set(L"VC2015x86", L"Needed", L"1");
+  ASSERT_TRUE(ReadBoth());
+  EXPECT_EQ(config.m_application.sha256, sha);
+  EXPECT_EQ(config.m_installer.sha256, sha.substr(1) + L"g");
+  EXPECT_EQ(config.m_netFramework.sha256, sha.substr(1));
+  EXPECT_EQ(config.m_vc2015x86.sha256, L"");
+  EXPECT_TRUE(config.m_installer.needed && config.m_netFramework.needed);  // still fetched
+  const std::vector<std::wstring> expected = {
+      L"Server configuration: [Inst] SHA256 \"" + sha.substr(1) + L"g\" is not 64 hexadecimal digits",
+      L"Server configuration: [NetFramework] SHA256 \"" + sha.substr(1) +
+          L"\" is not 64 hexadecimal digits"};
+  EXPECT_EQ(fake.logged, expected);
+}
+
 }  // namespace

@@ -12,6 +12,7 @@
 #include "download/md5_core.h"
 #include "kit_platform.h"
 #include "pe_version.h"
+#include "signing.h"
 #include "workflow/download_stage_rules.h"
 
 namespace {
@@ -190,6 +191,7 @@ class Linter {
     const int bytes = ini_.ReadInt(section, L"Bytes");
     const std::wstring bytesText = ini_.ReadString(section, L"Bytes");
     if (url.empty()) Add(LineOf(section), Severity::kError, L"[" + section + L"] has no URL");
+    CheckSha256(section);
     if (md5.size() != 32 || !std::all_of(md5.begin(), md5.end(), iswxdigit))
       Add(md5.empty() ? LineOf(section) : LineOf(section, L"MD5"), Severity::kError,
           L"MD5 of [" + section + L"] is not 32 hexadecimal digits");
@@ -199,6 +201,16 @@ class Linter {
     if (url.empty()) return;
     CheckUrl(section, url, isPackage);
     if (files_) CheckFile(section, url, md5, bytesText, installerSection);
+  }
+
+  void CheckSha256(const std::wstring& section) {
+    const std::wstring sha256 = ini_.ReadString(section, L"SHA256");
+    if (sha256.empty())
+      Add(LineOf(section), Severity::kWarning,
+          L"[" + section + L"] has no SHA256; installers check its file by MD5 alone");
+    else if (sha256.size() != 64 || !std::all_of(sha256.begin(), sha256.end(), iswxdigit))
+      Add(LineOf(section, L"SHA256"), Severity::kError,
+          L"SHA256 of [" + section + L"] is not 64 hexadecimal digits; no installer that reads it can accept the file");
   }
 
   void CheckUrl(const std::wstring& section, const std::wstring& url, bool isPackage) {
@@ -230,6 +242,11 @@ class Linter {
     if (ToLowerAscii(md5) != actualMd5)
       Add(LineOf(section, L"MD5"), Severity::kError,
           L"MD5 of [" + section + L"] is " + md5 + L" but the file's is " + actualMd5);
+    const std::wstring sha256 = ini_.ReadString(section, L"SHA256");
+    const std::wstring actualSha256 = WidenUtf8(Sha256Hex(*bytes));
+    if (!sha256.empty() && ToLowerAscii(sha256) != actualSha256)
+      Add(LineOf(section, L"SHA256"), Severity::kError,
+          L"SHA256 of [" + section + L"] is " + sha256 + L" but the file's is " + actualSha256);
     if (bytesText != std::to_wstring(bytes->size()))
       Add(LineOf(section, L"Bytes"), Severity::kError,
           L"Bytes of [" + section + L"] is " + bytesText + L" but the file has " + std::to_wstring(bytes->size()));
@@ -254,6 +271,24 @@ class Linter {
 
 std::vector<Finding> LintConfig(const IniText& ini, ReleaseFiles* files) {
   return Linter(ini, files).Run();
+}
+
+std::vector<Finding> LintSignature(const std::string& config, const std::optional<std::string>& signature,
+                                   const std::filesystem::path& publicKey) {
+  if (!signature)
+    return {{0, Severity::kWarning,
+             "no signature beside it (.sig); installers built with a release key refuse this "
+             "release: lumetra-release sign it"}};
+  if (publicKey.empty()) return {};
+  switch (VerifyBytes(config, *signature, publicKey)) {
+    case SignatureStatus::kValid: return {};
+    case SignatureStatus::kBadKey:
+      return {{0, Severity::kError, publicKey.string() + " holds no ECDSA P-256 public key (PEM)"}};
+    case SignatureStatus::kMismatch: break;
+  }
+  return {{0, Severity::kError,
+           "the signature (.sig) does not verify with " + publicKey.string() +
+               "; installers built with that key refuse this release"}};
 }
 
 int LintExitCode(const std::vector<Finding>& findings) {

@@ -2,6 +2,8 @@
 // or wrong, each finding with its line and a plain sentence.
 #pragma once
 
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,12 @@ struct Finding {
 // `files`, when given, supplies the bytes behind each URL to check MD5, Bytes and the
 // version written inside the installer.
 std::vector<Finding> LintConfig(const IniText& ini, ReleaseFiles* files);
+
+// The release's signature (the bytes of "update_win.ini.sig", no value when there is none):
+// a warning when unsigned, since installers built with a release key refuse it; an error
+// when a public key is given (non-empty path) and the signature does not verify with it.
+std::vector<Finding> LintSignature(const std::string& config, const std::optional<std::string>& signature,
+                                   const std::filesystem::path& publicKey);
 
 // 0 clean, 1 warnings only, 2 errors.
 int LintExitCode(const std::vector<Finding>& findings);

@@ -11,12 +11,15 @@
 #include "lint.h"
 #include "make_config.h"
 #include "release_files.h"
+#include "signing.h"
 
 namespace {
 
 constexpr char kUsage[] =
     "usage: lumetra-release make MANIFEST [-o update_win.ini]\n"
-    "       lumetra-release lint update_win.ini [--files DIR | --fetch]\n"
+    "       lumetra-release lint update_win.ini [--files DIR | --fetch] [--pubkey KEY.pub.pem]\n"
+    "       lumetra-release keygen OUTDIR\n"
+    "       lumetra-release sign update_win.ini --key KEY.pem\n"
     "       lumetra-release explain update_win.ini --windows 10.0 --dotnet-release N\n"
     "                       --vc yes|no --installed VERSION|none [--installer VERSION]\n";
 
@@ -47,25 +50,68 @@ int Make(int argc, char** argv) {
 }
 
 int Lint(int argc, char** argv) {
+  if (argc < 3) return Usage();
   std::unique_ptr<ReleaseFiles> files;
-  if (argc == 5 && std::strcmp(argv[3], "--files") == 0)
-    files = std::make_unique<FolderFiles>(argv[4]);
-  else if (argc == 4 && std::strcmp(argv[3], "--fetch") == 0)
-    files = std::make_unique<FetchedFiles>();
-  else if (argc != 3)
-    return Usage();
+  std::filesystem::path publicKey;
+  for (int i = 3; i < argc; ++i) {
+    const std::string option = argv[i];
+    if (option == "--files" && i + 1 < argc && !files)
+      files = std::make_unique<FolderFiles>(argv[++i]);
+    else if (option == "--fetch" && !files)
+      files = std::make_unique<FetchedFiles>();
+    else if (option == "--pubkey" && i + 1 < argc)
+      publicKey = argv[++i];
+    else
+      return Usage();
+  }
   const auto text = ReadWholeFile(argv[2]);
   if (!text) {
     std::fprintf(stderr, "cannot read %s\n", argv[2]);
     return 2;
   }
-  const auto findings = LintConfig(IniText::Parse(*text), files.get());
+  auto findings = LintConfig(IniText::Parse(*text), files.get());
+  const auto signature = ReadWholeFile(std::string(argv[2]) + ".sig");
+  for (Finding& f : LintSignature(*text, signature, publicKey)) findings.push_back(std::move(f));
   for (const Finding& f : findings)
     std::printf("%s:%d: %s: %s\n", argv[2], f.line,
                 f.severity == Severity::kError ? "error" : "warning", f.text.c_str());
   const int code = LintExitCode(findings);
   if (code == 0) std::printf("%s: no problems found\n", argv[2]);
   return code;
+}
+
+int Keygen(int argc, char** argv) {
+  if (argc != 3) return Usage();
+  const std::string error = GenerateKeyPair(argv[2]);
+  if (!error.empty()) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 2;
+  }
+  std::printf("wrote %s/release-key.pem (private: keep it off the web server) and "
+              "%s/release-key.pub.pem\n", argv[2], argv[2]);
+  return 0;
+}
+
+int Sign(int argc, char** argv) {
+  if (argc != 5 || std::strcmp(argv[3], "--key") != 0) return Usage();
+  const auto text = ReadWholeFile(argv[2]);
+  if (!text) {
+    std::fprintf(stderr, "cannot read %s\n", argv[2]);
+    return 2;
+  }
+  std::string why;
+  const auto signature = SignBytes(*text, argv[4], why);
+  if (!signature) {
+    std::fprintf(stderr, "%s\n", why.c_str());
+    return 2;
+  }
+  const std::string out = std::string(argv[2]) + ".sig";
+  if (!(std::ofstream(out, std::ios::binary) << *signature)) {
+    std::fprintf(stderr, "cannot write %s\n", out.c_str());
+    return 2;
+  }
+  std::printf("wrote %s\n", out.c_str());
+  return 0;
 }
 
 int Explain(int argc, char** argv) {
@@ -110,5 +156,7 @@ int main(int argc, char** argv) {
   if (command == "make") return Make(argc, argv);
   if (command == "lint") return Lint(argc, argv);
   if (command == "explain") return Explain(argc, argv);
+  if (command == "keygen") return Keygen(argc, argv);
+  if (command == "sign") return Sign(argc, argv);
   return Usage();
 }

@@ -5,6 +5,7 @@
 #include "download/md5_core.h"
 #include "pe_version.h"
 #include "release_files.h"
+#include "signing.h"
 
 namespace {
 
@@ -89,7 +90,8 @@ class ConfigWriter {
     if (versioned && version.empty()) return Error(L"[" + from + L"] has no version");
     out += L"[" + name + L"]\r\nURL=" + url + L"\r\n";
     if (versioned || !version.empty()) out += L"Version=" + version + L"\r\n";
-    out += L"MD5=" + WidenUtf8(Md5OfBytes(*bytes)) + L"\r\nBytes=" + std::to_wstring(bytes->size()) + L"\r\n";
+    out += L"MD5=" + WidenUtf8(Md5OfBytes(*bytes)) + L"\r\nSHA256=" + WidenUtf8(Sha256Hex(*bytes)) +
+           L"\r\nBytes=" + std::to_wstring(bytes->size()) + L"\r\n";
     if (versioned) {
       const std::wstring windows = Get(from, L"windows");
       out += L"OSSupport=" + (windows.empty() ? std::wstring(L"all") : windows) + L"\r\n";

@@ -14,6 +14,7 @@
 #include "make_config.h"
 #include "pe_version.h"
 #include "release_files.h"
+#include "signing.h"
 #include "synthetic_pe.h"
 
 namespace fs = std::filesystem;
@@ -70,8 +71,10 @@ TEST_F(KitTest, MadeConfigLintsCleanAndExplainsAsTheInstallerDecides) {
   const std::string ini = Make();
   EXPECT_NE(ini.find("[Installer]\r\nURL=https://downloads.example/lumetra/LumetraSetup.exe\r\n"
                      "Version=1.25.0.31\r\n"), std::string::npos) << ini;
-  EXPECT_NE(ini.find("MD5=" + Md5OfBytes(std::string(700, 'n')) + "\r\nBytes=700\r\nNeeded=1"),
+  EXPECT_NE(ini.find("MD5=" + Md5OfBytes(std::string(700, 'n')) + "\r\nSHA256=" +
+                     Sha256Hex(std::string(700, 'n')) + "\r\nBytes=700\r\nNeeded=1"),
             std::string::npos);
+  EXPECT_EQ(Sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
   const auto findings = Lint(ini, true);
   for (const Finding& f : findings) ADD_FAILURE() << f.line << ": " << f.text;
   EXPECT_EQ(LintExitCode(findings), 0);
@@ -110,7 +113,8 @@ TEST_F(KitTest, MakeRefusesAManifestWithoutTheFallbackEntryOrWithAWrongInstaller
 TEST_F(KitTest, EachProblemIsFoundOnItsLine) {
   const std::string good = Make();
   // Lines of the made file: 1 [Windows_Application], 6 [Windows_Installer], 8 [Application]
-  // (URL 9 ... OSSupport 13), 14 [Installer], 20 [NetFramework], 26 [VC2015x86].
+  // (URL 9, Version 10, MD5 11, SHA256 12, Bytes 13, OSSupport 14), 15 [Installer],
+  // 22 [NetFramework], 29 [VC2015x86].
   auto f = Lint(Replace(good, "LatestVersion_10.0=Application", "LatestVersion_6.3=Application"));
   EXPECT_TRUE(Has(f, 1, Severity::kError, "no LatestVersion_10.0"));
   EXPECT_TRUE(Has(f, 1, Severity::kError, "Windows 10.0 finds no application entry"));
@@ -119,33 +123,42 @@ TEST_F(KitTest, EachProblemIsFoundOnItsLine) {
   f = Lint(Replace(good, "MD5=" + Md5OfBytes(std::string(5000, 'p')), "MD5=abc"));
   EXPECT_TRUE(Has(f, 11, Severity::kError, "MD5 of [Application] is not 32"));
   f = Lint(Replace(good, "Bytes=5000", "Bytes=4999"), true);
-  EXPECT_TRUE(Has(f, 12, Severity::kError, "Bytes of [Application] is 4999 but the file has 5000"));
+  EXPECT_TRUE(Has(f, 13, Severity::kError, "Bytes of [Application] is 4999 but the file has 5000"));
   f = Lint(Replace(good, "Bytes=800", "Bytes=-800"));
-  EXPECT_TRUE(Has(f, 29, Severity::kError, "Bytes of [VC2015x86] is not a plain positive number"));
+  EXPECT_TRUE(Has(f, 33, Severity::kError, "Bytes of [VC2015x86] is not a plain positive number"));
   WriteFile(dir_ / "ndp48-web.exe", std::string(700, 'N'));
   f = Lint(good, true);
-  EXPECT_TRUE(Has(f, 23, Severity::kError, "MD5 of [NetFramework] is "));
+  EXPECT_TRUE(Has(f, 25, Severity::kError, "MD5 of [NetFramework] is "));
   EXPECT_EQ(LintExitCode(f), 2);
+
+  const std::string packageSha = "SHA256=" + Sha256Hex(std::string(5000, 'p'));
+  f = Lint(Replace(good, packageSha, "SHA256=" + std::string(64, '0')), true);
+  EXPECT_TRUE(Has(f, 12, Severity::kError, "SHA256 of [Application] is 0000"));
+  f = Lint(Replace(good, packageSha, "SHA256=" + std::string(63, '0')));
+  EXPECT_TRUE(Has(f, 12, Severity::kError, "SHA256 of [Application] is not 64 hexadecimal digits"));
+  f = Lint(Replace(good, "SHA256=" + Sha256Hex(std::string(800, 'v')) + "\r\n", ""));
+  EXPECT_TRUE(Has(f, 29, Severity::kWarning, "[VC2015x86] has no SHA256"));
+  EXPECT_EQ(LintExitCode(f), 1);
 
   f = Lint(Replace(good, "lumetra/Lumetra_2.0.0.5.7z", "lumetra/CON.7z"));
   EXPECT_TRUE(Has(f, 9, Severity::kError, "refuses the file name"));
   f = Lint(Replace(good, "lumetra/Lumetra_2.0.0.5.7z", "lumetra/package"));
   EXPECT_TRUE(Has(f, 9, Severity::kError, "\"package\" at the end of the URL of [Application] has no dot"));
   f = Lint(Replace(good, "https://downloads.example/lumetra/vc_", "http://downloads.example/lumetra/vc_"));
-  EXPECT_TRUE(Has(f, 27, Severity::kWarning, "plain http"));
+  EXPECT_TRUE(Has(f, 30, Severity::kWarning, "plain http"));
   EXPECT_EQ(LintExitCode(f), 1);
 
   // An installer that announces itself newer than it is.
   f = Lint(Replace(good, "Version=1.25.0.31", "Version=1.25.0.32"), true);
-  EXPECT_TRUE(Has(f, 16, Severity::kError, "announces installer version 1.25.0.32 but the file is version 1.25.0.31"));
+  EXPECT_TRUE(Has(f, 17, Severity::kError, "announces installer version 1.25.0.32 but the file is version 1.25.0.31"));
   f = Lint(Replace(good, "Version=2.0.0.5", "Version=v2.0"));
   EXPECT_TRUE(Has(f, 10, Severity::kError, "compares it only as a text, for equality"));
   f = Lint(Replace(good, "Version=2.0.0.5", "Version=2.0"));
   EXPECT_TRUE(Has(f, 10, Severity::kError, "would read it as 2.0.0.0"));
   f = Lint(Replace(good, "OSSupport=all\r\n[Installer]", "OSSupport=Windows 7\r\n[Installer]"));
-  EXPECT_TRUE(Has(f, 13, Severity::kError, "OSSupport \"Windows 7\" of [Application] matches no"));
+  EXPECT_TRUE(Has(f, 14, Severity::kError, "OSSupport \"Windows 7\" of [Application] matches no"));
   f = Lint(Replace(good, "OSSupport=all\r\n[Installer]", "OSSupport=6.1\r\n[Installer]"));
-  EXPECT_TRUE(Has(f, 13, Severity::kWarning, "Windows 10.0 uses [Application] but its OSSupport"));
+  EXPECT_TRUE(Has(f, 14, Severity::kWarning, "Windows 10.0 uses [Application] but its OSSupport"));
 
   // Missing pieces and what an editor shows but the installer never reads.
   f = Lint(Replace(good, "[Windows_Installer]\r\nDebug=Installer\r\n", ""));
@@ -153,14 +166,45 @@ TEST_F(KitTest, EachProblemIsFoundOnItsLine) {
   f = Lint(Replace(good, "Debug=Installer", "Debug=Setup"));
   EXPECT_TRUE(Has(f, 7, Severity::kError, "names section [Setup], which does not exist"));
   f = Lint(Replace(good, "Needed=1\r\n[VC2015x86]", "Needed=0\r\n[VC2015x86]"));
-  EXPECT_TRUE(Has(f, 20, Severity::kWarning, "has no Needed=1"));
+  EXPECT_TRUE(Has(f, 22, Severity::kWarning, "has no Needed=1"));
   f = Lint(good + "[Application]\r\nVersion=3.0.0.0\r\nURL=x " + std::string(260, 'x') + "\r\n");
-  EXPECT_TRUE(Has(f, 31, Severity::kError, "section [Application] appears again"));
+  EXPECT_TRUE(Has(f, 35, Severity::kError, "section [Application] appears again"));
   f = Lint(Replace(good, "Bytes=5000\r\n", "Bytes=5000\r\nbytes=6000\r\nstray line\r\n"));
-  EXPECT_TRUE(Has(f, 13, Severity::kError, "key bytes appears again in [Application]"));
-  EXPECT_TRUE(Has(f, 14, Severity::kWarning, "neither [section] nor key=value"));
+  EXPECT_TRUE(Has(f, 14, Severity::kError, "key bytes appears again in [Application]"));
+  EXPECT_TRUE(Has(f, 15, Severity::kWarning, "neither [section] nor key=value"));
   f = Lint(Replace(good, "OSSupport=all\r\n[Installer]", "OSSupport=" + std::string(260, 'a') + "\r\n[Installer]"));
-  EXPECT_TRUE(Has(f, 13, Severity::kError, "longer than 259 characters"));
+  EXPECT_TRUE(Has(f, 14, Severity::kError, "longer than 259 characters"));
+}
+
+// The publisher's round: a key pair, a made and signed release that lints clean with the
+// public key and that OpenSSL itself verifies; one changed byte is then an error.
+TEST_F(KitTest, KeygenMakeSignLintIsCleanAndAChangedByteIsAnError) {
+  const char* tool = LUMETRA_RELEASE_TOOL_PATH;
+  const auto run = [&](const std::string& arguments) {
+    const int status = std::system((std::string(tool) + " " + arguments + " >/dev/null 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  const fs::path keys = dir_ / "keys", ini = dir_ / "update_win.ini";
+  ASSERT_EQ(run("keygen " + keys.string()), 0);
+  EXPECT_EQ(fs::status(keys / "release-key.pem").permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_NE(run("keygen " + keys.string()), 0) << "an existing key was replaced";
+
+  WriteFile(ini, Make());
+  const std::string pubkey = " --pubkey " + (keys / "release-key.pub.pem").string();
+  EXPECT_EQ(run("lint " + ini.string() + " --files " + dir_.string()), 1) << "unsigned: a warning";
+  ASSERT_EQ(run("sign " + ini.string() + " --key " + (keys / "release-key.pem").string()), 0);
+  EXPECT_EQ(run("lint " + ini.string() + " --files " + dir_.string() + pubkey), 0);
+  EXPECT_EQ(std::system(("openssl dgst -sha256 -verify " + (keys / "release-key.pub.pem").string() +
+                         " -signature " + ini.string() + ".sig " + ini.string() + " >/dev/null")
+                            .c_str()),
+            0) << "OpenSSL does not accept the signature";
+
+  std::string changed = *ReadWholeFile(ini);
+  changed[changed.find("Version=2") + 8] = '3';
+  WriteFile(ini, changed);
+  EXPECT_EQ(run("lint " + ini.string() + pubkey), 2);
+  EXPECT_EQ(run("lint " + ini.string()), 0) << "without a key only the presence is checked";
 }
 
 TEST(PeVersionTest, ReadsTheProductVersionAndRefusesWhatIsNoVersionedProgram) {
