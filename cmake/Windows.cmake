@@ -24,15 +24,40 @@ target_link_libraries(lumetra_win PUBLIC lumetra_core ${LUMETRA_WIN32_LIBS})
 # res/resources.cmake knows how.
 include(${CMAKE_SOURCE_DIR}/res/resources.cmake)
 
+# The publisher's key (LUMETRA_RELEASE_KEY, usually none) in its own small library, so that
+# the demo's installer can be the same program with a key of the demo's own.
+add_library(lumetra_release_key STATIC ${CMAKE_SOURCE_DIR}/src/workflow/release_key.cpp)
+set(LUMETRA_DEMO_KEY_DIR ${CMAKE_BINARY_DIR}/demo-key)
+if(NOT EXISTS ${LUMETRA_DEMO_KEY_DIR}/release-key.pub.pem)
+  find_program(LUMETRA_OPENSSL openssl REQUIRED)
+  file(MAKE_DIRECTORY ${LUMETRA_DEMO_KEY_DIR})
+  execute_process(COMMAND ${LUMETRA_OPENSSL} ecparam -name prime256v1 -genkey -noout
+                          -out ${LUMETRA_DEMO_KEY_DIR}/release-key.pem COMMAND_ERROR_IS_FATAL ANY)
+  execute_process(COMMAND ${LUMETRA_OPENSSL} ec -in ${LUMETRA_DEMO_KEY_DIR}/release-key.pem -pubout
+                          -out ${LUMETRA_DEMO_KEY_DIR}/release-key.pub.pem COMMAND_ERROR_IS_FATAL ANY)
+endif()
+lumetra_release_key_header(${LUMETRA_DEMO_KEY_DIR}/release-key.pub.pem
+                           ${CMAKE_BINARY_DIR}/generated/demo/release_key_bytes.h)
+add_library(lumetra_demo_release_key STATIC ${CMAKE_SOURCE_DIR}/src/workflow/release_key.cpp)
+target_include_directories(lumetra_demo_release_key BEFORE PRIVATE ${CMAKE_BINARY_DIR}/generated/demo)
+
 add_executable(LumetraSetup WIN32 ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${LUMETRA_RC_FILE})
-target_link_libraries(LumetraSetup PRIVATE lumetra_win lumetra_delayed_dlls)
+target_link_libraries(LumetraSetup PRIVATE lumetra_win lumetra_release_key lumetra_delayed_dlls)
 target_link_options(LumetraSetup PRIVATE -mwindows -municode -s)
 lumetra_add_resource_dependencies(LumetraSetup)
+
+# The demo's installer: the same program, requiring configurations signed with the demo's
+# key (demo-key/ of this build folder, made once; never a publisher's key).
+add_executable(LumetraSetupDemo WIN32 ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${LUMETRA_RC_FILE})
+target_link_libraries(LumetraSetupDemo PRIVATE lumetra_win lumetra_demo_release_key lumetra_delayed_dlls)
+target_link_options(LumetraSetupDemo PRIVATE -mwindows -municode -s)
+set_target_properties(LumetraSetupDemo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/demo)
+lumetra_add_resource_dependencies(LumetraSetupDemo)
 
 # The same installer with a version one build higher, for the self-update tests.
 math(EXPR LUMETRA_NEXT_BUILD "${PROJECT_VERSION_TWEAK} + 1")
 add_executable(LumetraSetupNext WIN32 ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${LUMETRA_RC_FILE})
-target_link_libraries(LumetraSetupNext PRIVATE lumetra_win lumetra_delayed_dlls)
+target_link_libraries(LumetraSetupNext PRIVATE lumetra_win lumetra_release_key lumetra_delayed_dlls)
 target_link_options(LumetraSetupNext PRIVATE -mwindows -municode -s)
 target_compile_definitions(LumetraSetupNext PRIVATE LUMETRA_VERSION_BUILD=${LUMETRA_NEXT_BUILD})
 set_target_properties(LumetraSetupNext PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/next)
@@ -41,7 +66,7 @@ lumetra_add_resource_dependencies(LumetraSetupNext)
 # Benchmarks are programs of their own, kept out of the test binaries; scripts/bench-*.sh
 # run them.
 add_executable(download_bench ${CMAKE_SOURCE_DIR}/tools/bench/download_bench.cpp)
-target_link_libraries(download_bench PRIVATE lumetra_win lumetra_searched_dlls wininet psapi)
+target_link_libraries(download_bench PRIVATE lumetra_win lumetra_release_key lumetra_searched_dlls wininet psapi)
 target_link_options(download_bench PRIVATE -municode)
 set_target_properties(download_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 
@@ -76,7 +101,7 @@ foreach(fixture_source ${LUMETRA_FIXTURE_SOURCES})
   endif()
   if(fixture IN_LIST LUMETRA_FIXTURES_WITH_RESOURCES)
     target_sources(fixture_${fixture} PRIVATE ${LUMETRA_RC_FILE})
-    target_link_libraries(fixture_${fixture} PRIVATE lumetra_win)
+    target_link_libraries(fixture_${fixture} PRIVATE lumetra_win lumetra_release_key)
     lumetra_add_resource_dependencies(fixture_${fixture})
   endif()
   list(APPEND LUMETRA_FIXTURE_TARGETS fixture_${fixture})
@@ -94,7 +119,7 @@ file(GLOB LUMETRA_WIN_TEST_SOURCES CONFIGURE_DEPENDS
      ${CMAKE_SOURCE_DIR}/tests/win/*.cpp ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
 add_executable(win_tests ${LUMETRA_WIN_TEST_SOURCES} ${LUMETRA_RC_FILE})
 target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-target_link_libraries(win_tests PRIVATE lumetra_win lumetra_searched_dlls gtest gtest_main)
+target_link_libraries(win_tests PRIVATE lumetra_win lumetra_release_key lumetra_searched_dlls gtest gtest_main)
 lumetra_add_resource_dependencies(win_tests)
 if(LUMETRA_FIXTURE_TARGETS)
   add_dependencies(win_tests ${LUMETRA_FIXTURE_TARGETS})

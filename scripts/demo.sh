@@ -78,9 +78,9 @@ build() { # PRESET TARGET...
 }
 : >"$root/build.log"
 build native release_server lumetra-release
-build win LumetraSetup
+build win LumetraSetup LumetraSetupDemo
 fixtures=(fixture_dotnet_setup_stub fixture_vc_setup_stub fixture_product_stub fixture_upgrader_stub)
-if [ "$win_preset" = win64 ]; then build win64 LumetraSetup "${fixtures[@]}"
+if [ "$win_preset" = win64 ]; then build win64 LumetraSetupDemo "${fixtures[@]}"
 else build win "${fixtures[@]}"; fi
 win_build=$source/build/$win_preset
 began=$EPOCHREALTIME
@@ -156,6 +156,11 @@ if [ -n "$offline_at" ]; then
 fi
 SAMPLE_PACKAGE_URL=$package_url scripts/make-sample-release.sh "$release" "$base_url" "$win_build/fixtures" \
   >"$run/sample-release.out"
+# The demo's installer is the installer built with the demo's own key (made once in the
+# build folder): it acts only on a configuration signed with that key, as the
+# publisher's installer does with the publisher's.
+build/native/tools/lumetra-release sign "$release/update_win.ini" --key "$win_build/demo-key/release-key.pem" \
+  >>"$run/sample-release.out"
 package_bytes=$(stat -c %s "$release/$top.7z")
 
 user_dir=$(echo "$WINEPREFIX"/drive_c/users/"$(whoami)")
@@ -169,7 +174,7 @@ timeout_ms=30000
 [ -n "$offline_at" ] && timeout_ms=2000
 printf '{\r\n  "ApplicationUpdate": "%s/update_win.ini",\r\n  "WebConnectTimeout": %s\r\n}\r\n' \
   "$base_url" "$timeout_ms" >"$downloads/TestServerForVexa.txt"
-cp "$win_build/LumetraSetup.exe" "$downloads/LumetraSetup.exe"
+cp "$win_build/demo/LumetraSetupDemo.exe" "$downloads/LumetraSetup.exe"
 
 # Records a frame of the window whenever the status line, the progress track (left of the
 # busy animation, which would fill the disk), Browse, the folder row or the window buttons
@@ -343,6 +348,9 @@ report() {
     [ -n "$cut" ] && echo "  network: $cut"
     section "Requests the release server saw:"
     indent <"$run/release-server/requests.log" 2>/dev/null || true
+    section "The configuration's signature (demo key $win_build/demo-key/release-key.pub.pem):"
+    grep -aE "Server configuration (signature verified|refused)" "$log" 2>/dev/null | tr -d '\r' |
+      sed 's/^[0-9-]*, [0-9:]* - /  /' || echo "  (no word of it in the install log)"
     if [ -n "$failure" ] && [ ! -s "$record" ]; then :; else
       # The registry, as Windows lists it: the 32-bit view, where the installer writes.
       wineserver -p </dev/null >/dev/null 2>&1 || true

@@ -11,6 +11,5 @@ list(APPEND LUMETRA_WIN_SOURCES
   src/workflow/install_stage.cpp
   src/workflow/install_worker.cpp
   src/workflow/register_to_system.cpp
-  src/workflow/release_key.cpp
   src/workflow/server_ini_signature.cpp
   src/workflow/start_product.cpp)

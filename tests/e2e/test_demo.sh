@@ -14,6 +14,9 @@ report=$demo_dir/run/report.txt
 
 stages=$(sed -n 's/^ *[0-9.]* s  \([a-z ]*[a-z]\) .*\.png$/\1/p' "$report" | tr '\n' ',')
 [[ $stages == *licence,downloading,installing,* ]] || fail "stages seen: $stages"
+grep -qxF '  Server configuration signature verified' "$report" ||
+  fail "the installer did not verify the signed configuration"
+grep -qF 'GET /update_win.ini.sig ' "$report" || fail "the signature was not fetched"
 grep -qxF '  DisplayName    REG_SZ    Lumetra' "$report" || fail "no uninstall entry in the report"
 grep -qxF '  every file of the package is there as released (MD5)' "$report" ||
   fail "the report does not vouch for the installed files"
