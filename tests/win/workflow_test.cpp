@@ -431,3 +431,31 @@ TEST_F(WorkflowTest, HostileConfigurationsEndInAClearStageWithoutHanging) {
         << log.substr(log.size() > 600 ? log.size() - 600 : 0);
   }
 }
+
+// Override files that no person wrote: a megabyte of text, NUL bytes, no quotes. The
+// installer reads at most a small prefix, never stops on them, and takes the maker's
+// address and time-out whenever no readable value is there.
+TEST_F(WorkflowTest, HostileOverrideFilesAreReadSafely) {
+  const std::wstring makers = L"http://www.corvane.example/support/software/Vexa/WindowsOS/update_win.ini";
+  const std::string good = "{\r\n  \"ApplicationUpdate\": \"http://127.0.0.1:9/u.ini\",\r\n"
+                           "  \"WebConnectTimeout\": 7000\r\n}\r\n";
+  CInstallWorker worker;
+
+  WriteFileBytes(OverrideFile(), good + std::string(1024 * 1024, 'x'));
+  EXPECT_EQ(worker.GetServerUrl(), L"http://127.0.0.1:9/u.ini");
+  EXPECT_EQ(worker.GetWebConnectTimeout(), 7000);
+
+  WriteFileBytes(OverrideFile(), std::string(1024 * 1024, 'x') + good);
+  EXPECT_EQ(worker.GetServerUrl(), makers) << "a value beyond what is read is not taken";
+
+  WriteFileBytes(OverrideFile(), "{ ApplicationUpdate: http://127.0.0.1:9/u.ini, WebConnectTimeout: 5 }");
+  EXPECT_EQ(worker.GetServerUrl(), makers);
+  EXPECT_EQ(worker.GetWebConnectTimeout(), 60000);
+
+  std::string withNul = good;
+  withNul[good.find("127")] = '\0';
+  WriteFileBytes(OverrideFile(), withNul);
+  const std::wstring url = worker.GetServerUrl();
+  EXPECT_TRUE(url == makers || url.find(L"27.0.0.1:9/u.ini") != std::wstring::npos) << Narrow(url);
+  EXPECT_GT(worker.GetWebConnectTimeout(), 0);
+}
