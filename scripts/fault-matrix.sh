@@ -46,7 +46,7 @@ if [ -z "$filter" ]; then
   {
     sed '/^<!-- table -->$/q' docs/reliability.md
     echo
-    echo "Run of $(date -u +%Y-%m-%d) ($preset build under $(wine --version 2>/dev/null)):"
+    echo "Run of $(date -u +%Y-%m-%d) ($preset build under $( (/usr/lib/wine/wine64 --version || wine --version) 2>/dev/null)):"
     echo
     table
   } >"$root/reliability.md"
