@@ -99,12 +99,6 @@ ScopedHandle Start(int showCommand, const std::wstring& workingFolder, const std
 
 }  // namespace
 
-ScopedHandle StartProgram(int showCommand, const std::wstring& workingFolder,
-                          const std::wstring& file, const std::wstring& parameters) {
-  bool started = false;
-  return Start(showCommand, workingFolder, file, parameters, started);
-}
-
 bool RunProgram(int showCommand, bool wait, const std::wstring& workingFolder,
                 const std::wstring& file, const std::wstring& parameters) {
   bool started = false;

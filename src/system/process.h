@@ -4,18 +4,11 @@
 #include <optional>
 #include <string>
 
-#include "base/unique_handle.h"
-
 // Starts `file` through the shell ("open") with the given parameters, working folder
 // and show command. With `wait`, blocks until the program ends; its exit code does not
 // matter. False when the program could not be started; a failed start shows nothing.
 bool RunProgram(int showCommand, bool wait, const std::wstring& workingFolder,
                 const std::wstring& file, const std::wstring& parameters);
-
-// As RunProgram without waiting, for a program to be waited for (or ended) later: its
-// process handle, or an invalid one when it could not be started.
-ScopedHandle StartProgram(int showCommand, const std::wstring& workingFolder,
-                          const std::wstring& file, const std::wstring& parameters);
 
 // As RunProgram with waiting, for a program whose outcome matters: the exit code once
 // it has ended, or no value when it could not be started (or its end not be waited for).

@@ -5,7 +5,6 @@ list(APPEND LUMETRA_CORE_SOURCES
   src/system/program_command_line.cpp
   src/system/user_folders.cpp)
 list(APPEND LUMETRA_WIN_SOURCES
-  src/system/background_programs.cpp
   src/system/carried_files.cpp
   src/system/debug_trace.cpp
   src/system/folder_set.cpp

@@ -91,8 +91,7 @@ void CInstallerDlg::RunCancelFlow() {
   if (confirmation.Result() == 1) {
     m_bCancelled = 1;
     // A download still running lets go of its file at its next chunk; checked files
-    // waiting to run are let go of now, and no extractor pass writes on into the folder.
-    m_worker.m_backgroundPrograms.EndAll();
+    // waiting to run are let go of now.
     m_worker.m_heldFiles.ReleaseAll();
     DeleteFolderTreeWithin(GetTempFolder(), kCancelCleanupMs);
     EndDialog(IDOK);

@@ -36,21 +36,11 @@ bool CInstallWorker::DecompressPackage(const std::wstring& archivePath, bool mus
   const std::wstring extractor = temp + L"\\7za.exe";
   if (!PathExists(extractor)) return false;
   if (archivePath.find(L'\\') == std::wstring::npos) return false;
-  const std::wstring parameters = ExtractorParameters(archivePath);
-  // An installer need not be an archive at all: its pass runs while the next file
-  // downloads, and how it ends does not matter.
-  if (!mustUnpack) {
-    ScopedHandle pass = StartProgram(SW_HIDE, temp + L"\\", extractor, parameters);
-    if (!pass.valid()) return false;
-    m_backgroundPrograms.Add(std::move(pass));
-    return true;
-  }
-  // The installers' passes unpack into the same folder: they finish first.
-  m_backgroundPrograms.WaitAll();
   const std::optional<unsigned long> exitCode =
-      RunProgramForExitCode(SW_HIDE, temp + L"\\", extractor, parameters);
+      RunProgramForExitCode(SW_HIDE, temp + L"\\", extractor, ExtractorParameters(archivePath));
   if (!exitCode) return false;
-  if (!ExtractorSucceeded(*exitCode)) {
+  // An installer need not be an archive at all: only the package has to unpack.
+  if (mustUnpack && !ExtractorSucceeded(*exitCode)) {
     WriteInstallLog(L"7za.exe exit code %lu for %ls", *exitCode, archivePath.c_str());
     return false;
   }
@@ -155,13 +145,9 @@ bool CInstallWorker::DownloadStage(IInstallerHost& dialog) {
        L"Download app failed for network disconnect, continue", true},
   };
   std::wstring* results[] = {&m_strNetSetup, &m_strVcSetup, &m_strPackage};
-  bool ready = true;
-  for (size_t i = 0; i < 3 && ready; ++i) {
-    if (IsToBeFetched(items[i].record))
-      ready = FetchItem(items[i], *results[i]) == ItemOutcome::kReady;
+  for (size_t i = 0; i < 3; ++i) {
+    if (!IsToBeFetched(items[i].record)) continue;
+    if (FetchItem(items[i], *results[i]) != ItemOutcome::kReady) return false;
   }
-  // Whatever happened, no pass outlives the stage: the installers run next, or the
-  // Temp folder goes.
-  m_backgroundPrograms.WaitAll();
-  return ready;
+  return true;
 }

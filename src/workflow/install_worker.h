@@ -7,7 +7,6 @@
 #include <string>
 
 #include "config/server_config.h"
-#include "system/background_programs.h"
 #include "system/held_files.h"
 #include "workflow/installer_host.h"
 #include "workflow/release_key.h"
@@ -36,9 +35,8 @@ class CInstallWorker {
   // (extension ".exe") or the unpacked package folder (extension ""), empty on failure.
   std::wstring DownloadPackageItem(int start, int span, const std::wstring& extension,
                                    const PackageInfo& record);
-  // Runs the carried 7za.exe on the file, into the Temp folder. With `mustUnpack` (the
-  // package) it waits, and is true when the archive unpacked without a fatal error;
-  // otherwise (an installer) the pass goes on in the background, true once started.
+  // Runs the carried 7za.exe on the file, into the Temp folder. True when it ran and,
+  // with `mustUnpack`, also unpacked without a fatal error.
   bool DecompressPackage(const std::wstring& archivePath, bool mustUnpack = false);
 
   // The third worker: installs, registers and hands over to the upgrader (or fails).
@@ -73,8 +71,6 @@ class CInstallWorker {
   // The extractor, the checked installers and the package, from their check until they
   // have run; let go when the Temp folder is to be removed.
   HeldFiles m_heldFiles;
-  // The extractor's passes over the installers, running while the next file downloads.
-  BackgroundPrograms m_backgroundPrograms;
   // Waits before a download that came back wrong is repeated (PauseBeforeRetry); tests
   // put a recorder here instead of waiting.
   void (*m_retryPause)(IInstallerHost& dialog, DWORD ms) = &PauseBeforeRetry;

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "system/background_programs.h"
 #include "win/system_test_support.h"
 
 namespace {
@@ -96,22 +95,4 @@ TEST(KillProcessesByName, LetsAProcessEndWithinTheGraceAndTerminatesOneThatDoesN
   EXPECT_EQ(stubborn.ExitCode(), 1u);  // terminated after its 3 s
   EXPECT_GE(elapsed, 2900u);
   EXPECT_LT(elapsed, 15000u);
-}
-
-TEST(BackgroundPrograms, AreWaitedForOrEndedAtOnce) {
-  const std::wstring folder = ScratchFolder("background");
-  const std::wstring waited = folder + L"\\waited", ended = folder + L"\\ended";
-  BackgroundPrograms programs;
-  programs.Add(StartProgram(SW_HIDE, folder, FixturePath(L"exit_after"),
-                            L"0 500 \"" + waited + L"\""));
-  programs.WaitAll();
-  EXPECT_TRUE(Exists(waited));
-
-  programs.Add(StartProgram(SW_HIDE, folder, FixturePath(L"exit_after"),
-                            L"0 60000 \"" + ended + L"\""));
-  const ULONGLONG start = GetTickCount64();
-  programs.EndAll();
-  programs.WaitAll();
-  EXPECT_LT(GetTickCount64() - start, 10000u);
-  EXPECT_FALSE(Exists(ended));
 }
