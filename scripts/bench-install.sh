@@ -6,12 +6,16 @@
 # alternate (by hand, installer, by hand, ...) so drift of the machine hits both alike;
 # every installer run gets a fresh copy of a prefix without either prerequisite. Each
 # installer run also leaves build/bench-install/timeline-N.txt: its log lines with the
-# time they arrived, from the press on Continue to the upgrader's record.
-#   scripts/bench-install.sh [RUNS] [PAD_MB]     (default 3 and 100; needs both builds)
+# time they arrived, from the press on Continue to the upgrader's record. With OTHER_EXE
+# (an earlier build, say), each run also times that installer the same way, for a
+# before/after pair measured under the same conditions.
+#   scripts/bench-install.sh [RUNS] [PAD_MB] [OTHER_EXE]   (default 3 and 100; needs both builds)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-3}
 pad_mb=${2:-100}
+other_exe=${3:-}
+[ -z "$other_exe" ] || [ -f "$other_exe" ] || { echo "no such installer: $other_exe" >&2; exit 1; }
 arch=$(tests/wine/wine-arch.sh)
 if [ "$arch" = win64 ]; then build=$PWD/build/win64; else build=$PWD/build/win; fi
 native=$PWD/build/native
@@ -70,14 +74,14 @@ manual_run() {
 # The installer: fresh prefix, licence box ticked, timed from the click on Continue until
 # the upgrader has written its record in the install folder.
 installer_run() {
-  local prefix=$root/run-prefix user downloads record started t0 t1 wid x y
+  local exe=${2:-$build/LumetraSetup.exe} prefix=$root/run-prefix user downloads record started t0 t1 wid x y
   WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
   rm -rf "$prefix" && cp -a "$root/template" "$prefix" && rm -f "$prefix"/wineserver*
   user=$(whoami)
   downloads=$prefix/drive_c/users/$user/Downloads
   printf '{\r\n  "ApplicationUpdate": "%s",\r\n  "WebConnectTimeout": 30000\r\n}\r\n' \
     "$url/update_win.ini" >"$downloads/TestServerForVexa.txt"
-  cp "$build/LumetraSetup.exe" "$downloads/"
+  cp "$exe" "$downloads/LumetraSetup.exe"
   record="$prefix/drive_c/Program Files/Lumetra/upgrader_started.txt"
   local log=$prefix/drive_c/users/$user/AppData/Roaming/Lumetra/Log/Install.log
   WINEPREFIX=$prefix wine "$downloads/LumetraSetup.exe" >"$work/installer.out" 2>&1 &
@@ -116,16 +120,25 @@ installer_run() {
 
 manual_run >/dev/null  # warm-up: page cache, Wine's first start of the extractor
 echo "package: $top.7z, $package_bytes bytes; runs: $runs ($arch)"
-echo "run  curl_s  md5sum_s  7za_s  cp_s  manual_sum_s  installer_s  ratio"
+echo "run  curl_s  md5sum_s  7za_s  cp_s  manual_sum_s  installer_s  ratio${other_exe:+  other_s  other_ratio}"
 : >"$work/results"
 for i in $(seq "$runs"); do
   read -r c m z p sum < <(manual_run) && [ -n "${sum:-}" ] || { echo "manual run failed" >&2; exit 1; }
   inst=$(installer_run "$i")
   ratio=$(awk -v a="$inst" -v b="$sum" 'BEGIN { printf "%.2f", a / b }')
-  echo "$i    $c   $m     $z  $p  $sum        $inst       $ratio" | tee -a "$work/results"
+  other=""
+  if [ -n "$other_exe" ]; then
+    o=$(installer_run "other-$i" "$other_exe")
+    other="  $o  $(awk -v a="$o" -v b="$sum" 'BEGIN { printf "%.2f", a / b }')"
+  fi
+  echo "$i    $c   $m     $z  $p  $sum        $inst       $ratio$other" | tee -a "$work/results"
 done
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 echo "median manual sum s: $(awk '{ print $6 }' "$work/results" | median)"
 echo "median installer s:  $(awk '{ print $7 }' "$work/results" | median)"
 echo "median ratio:        $(awk '{ print $8 }' "$work/results" | median)  (goal: at most 1.30)"
+if [ -n "$other_exe" ]; then
+  echo "median other s:      $(awk '{ print $9 }' "$work/results" | median)"
+  echo "median other ratio:  $(awk '{ print $10 }' "$work/results" | median)"
+fi
 echo "timelines (log lines with the time they arrived): $work/timeline-*.txt"
