@@ -43,11 +43,45 @@ std::wstring WithoutTrailingBackslashes(std::wstring path) {
   return path;
 }
 
+// The path the platform finally opens for `path` (links followed, long names, exact case);
+// empty when it cannot be opened.
+std::wstring FinalPathOf(const std::wstring& path) {
+  ScopedHandle opened(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!opened.valid()) return {};
+  std::wstring final(MAX_PATH, L'\0');
+  DWORD length = GetFinalPathNameByHandleW(opened.get(), final.data(),
+                                           static_cast<DWORD>(final.size()), FILE_NAME_NORMALIZED);
+  if (length >= final.size()) {
+    final.resize(length);
+    length = GetFinalPathNameByHandleW(opened.get(), final.data(),
+                                       static_cast<DWORD>(final.size()), FILE_NAME_NORMALIZED);
+  }
+  if (length == 0 || length >= final.size()) return {};
+  final.resize(length);
+  return final;
+}
+
+// Whether the entry `name`, reached as `entry`, opens anything but itself inside the folder
+// whose final path is `folderFinal`.
+bool EntryLeadsElsewhere(const std::wstring& folderFinal, const std::wstring& entry,
+                         const std::wstring& name) {
+  if (folderFinal.empty()) return false;
+  const std::wstring entryFinal = FinalPathOf(entry);
+  if (entryFinal.empty()) return false;
+  const std::wstring expected = WithoutTrailingBackslashes(folderFinal) + L"\\" + name;
+  return CompareStringOrdinal(entryFinal.c_str(), static_cast<int>(entryFinal.size()),
+                              expected.c_str(), static_cast<int>(expected.size()),
+                              TRUE) != CSTR_EQUAL;
+}
+
 void DeleteFolderEntries(const std::wstring& folder) {
   WIN32_FIND_DATAW found{};
   ScopedFindHandle find(FindFirstFileW(FolderSearchPattern(folder).c_str(), &found));
   if (!find.valid()) return;
   const std::wstring prefix = WithoutTrailingBackslashes(folder) + L"\\";
+  const std::wstring folderFinal = FinalPathOf(WithoutTrailingBackslashes(folder));
   do {
     const std::wstring name = found.cFileName;
     if (name == L"." || name == L"..") continue;
@@ -57,6 +91,8 @@ void DeleteFolderEntries(const std::wstring& folder) {
       RemoveLink(entry);
     } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
       DeleteFolderTree(entry);
+    } else if (EntryLeadsElsewhere(folderFinal, entry, name)) {
+      // A link shown as a plain file: deleting it there deletes what it leads to. Both stay.
     } else {
       ClearReadOnly(entry, attributes);
       DeleteFileW(entry.c_str());
@@ -65,6 +101,15 @@ void DeleteFolderEntries(const std::wstring& folder) {
 }
 
 }  // namespace
+
+bool LeadsElsewhere(const std::wstring& path) {
+  const std::wstring bare = WithoutTrailingBackslashes(path);
+  const size_t slash = bare.find_last_of(L'\\');
+  if (slash == std::wstring::npos || slash + 1 == bare.size()) return false;
+  // The folder as itself: "C:\\" for an entry at the root of a drive.
+  const std::wstring folder = bare.substr(0, slash == 2 ? slash + 1 : slash);
+  return EntryLeadsElsewhere(FinalPathOf(folder), bare, bare.substr(slash + 1));
+}
 
 void DeleteFolderTree(const std::wstring& path) {
   if (IsTooShortToDeleteAsTree(path)) return;

@@ -10,6 +10,11 @@
 // left alone.
 void DeleteFolderTree(const std::wstring& path);
 
+// True when what `path` finally opens is not the entry of that name in its own folder: a
+// junction or symbolic link, also one the platform does not show as a reparse point (Wine
+// shows a Linux link to a file as the file itself). False when nothing is there.
+bool LeadsElsewhere(const std::wstring& path);
+
 // DeleteFolderTree, tried again every 100 ms for up to `timeoutMs` while something is left
 // (a program that has just ended, or a transfer that is closing, may hold a file or the
 // folder a moment longer). True when the folder is gone.

@@ -3,6 +3,7 @@
 
 #include "base/unique_handle.h"
 #include "resource_ids.h"
+#include "system/folder_tree.h"
 #include "system/install_log.h"
 #include "system/integration_paths.h"
 #include "workflow/install_worker.h"
@@ -13,6 +14,23 @@ constexpr DWORD kCopyRetryMs = 500;
 
 bool Exists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A link where a package file goes (under Wine, Linux links to files cannot be removed from
+// the Windows side) is replaced as a name: the file is copied beside it and renamed over
+// it, so what the link leads to is never written. Copying straight onto it would overwrite
+// a file anywhere on the machine.
+bool CopyOverLink(const std::wstring& from, const std::wstring& to) {
+  const std::wstring beside = to + L".new";
+  if (Exists(beside) && !LeadsElsewhere(beside)) DeleteFileW(beside.c_str());  // an earlier try's
+  if (!CopyFileW(from.c_str(), beside.c_str(), TRUE)) return false;
+  if (MoveFileExW(beside.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+  DeleteFileW(beside.c_str());
+  return false;
+}
+
+bool CopyPackageFile(const std::wstring& from, const std::wstring& to, bool overLink) {
+  return overLink ? CopyOverLink(from, to) : CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
 }
 
 }  // namespace
@@ -34,18 +52,28 @@ bool CInstallWorker::CopytoInstallPath(const std::wstring& source, const std::ws
     if (name == L"." || name == L"..") continue;
     const std::wstring to = target + L"\\" + name;
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (LeadsElsewhere(to)) {
+        // A folder link where a package folder goes: copying into it would write wherever
+        // it leads, and under Wine it cannot be removed.
+        WriteInstallLog(L"CopytoInstallPath: %ls is a link to another folder, not written through",
+                        to.c_str());
+        return false;
+      }
       CreateDirectoryW(to.c_str(), nullptr);
       // A file missing deep down is as missing as one at the top.
       complete = CopytoInstallPath(from + name, to, dialog) && complete;
       continue;
     }
-    if (!CopyFileW((from + name).c_str(), to.c_str(), FALSE)) {
+    const bool overLink = Exists(to) && LeadsElsewhere(to);
+    if (overLink)
+      WriteInstallLog(L"CopytoInstallPath: %ls is a link, replaced by the file itself", to.c_str());
+    if (!CopyPackageFile(from + name, to, overLink)) {
       // In use or no space: say so, and wait until the file can be replaced.
       WriteInstallLog(L"CopytoInstallPath: %ls cannot be replaced (error %lu), retrying",
                       to.c_str(), GetLastError());
       dialog.SetErrorTextId(IDS_DISK_SPACE_FAILED);
       dialog.SetStage(kStageFailed);
-      while (!CopyFileW((from + name).c_str(), to.c_str(), FALSE)) Sleep(kCopyRetryMs);
+      while (!CopyPackageFile(from + name, to, overLink)) Sleep(kCopyRetryMs);
       WriteInstallLog(L"CopytoInstallPath: %ls replaced", to.c_str());
       if (!dialog.IsExitPromptOpen()) dialog.SetProgressPos(60);
       dialog.SetStage(kStageInstalling);

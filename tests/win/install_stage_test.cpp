@@ -13,6 +13,7 @@
 #include "system/shortcuts.h"
 #include "win/registry_scratch.h"
 #include "win/stage_test_support.h"
+#include "win/system_test_support.h"
 
 namespace {
 
@@ -211,6 +212,54 @@ TEST_F(InstallStageTest, LockedFileWaitsWithText125ThenTheInstallationGoesOn) {
   EXPECT_TRUE(host.closed);
   EXPECT_EQ(ReadFileBytes(host.installFolder + L"\\Lumetra.exe"), "new product");
   EXPECT_EQ(LogCount("CopytoInstallPath ok"), 1);
+}
+
+// Links someone left in the install folder lead outside it; what they lead to is never
+// written or removed. A link to a file gives way to the package's file.
+TEST_F(InstallStageTest, AFileLinkInTheInstallFolderGivesWayToThePackagesFile) {
+  std::string linuxScratch;
+  const std::wstring scratch = system_test::ScratchFolder("install-file-link", &linuxScratch);
+  WriteTree(scratch + L"\\outside", {{L"note.txt", "the user's note"}});
+  host.installFolder = scratch + L"\\Lumetra";
+  CreateFolderPath(host.installFolder);
+  REQUIRE_FIXTURE(system_test::MakeLink(host.installFolder + L"\\readme.txt",
+                                        linuxScratch + "/Lumetra/readme.txt",
+                                        scratch + L"\\outside\\note.txt",
+                                        linuxScratch + "/outside/note.txt", false),
+                  "this platform lets the test make no file link");
+  StagePackage({{L"Lumetra.exe", "product"}, {L"readme.txt", "the package's readme"}});
+
+  worker().InstallStage(host);
+
+  EXPECT_EQ(ReadFileBytes(scratch + L"\\outside\\note.txt"), "the user's note");
+  EXPECT_EQ(ReadFileBytes(host.installFolder + L"\\readme.txt"), "the package's readme");
+  EXPECT_EQ(LogCount("CopytoInstallPath ok"), 1);
+}
+
+// A link to a folder where the package has a folder: removed where the platform can (the
+// installation goes on), else the installation ends rather than write through it.
+TEST_F(InstallStageTest, AFolderLinkInTheInstallFolderIsNeverWrittenThrough) {
+  std::string linuxScratch;
+  const std::wstring scratch = system_test::ScratchFolder("install-folder-link", &linuxScratch);
+  WriteTree(scratch + L"\\outside", {{L"own.txt", "own"}});
+  host.installFolder = scratch + L"\\Lumetra";
+  CreateFolderPath(host.installFolder);
+  REQUIRE_FIXTURE(system_test::MakeLink(host.installFolder + L"\\resources",
+                                        linuxScratch + "/Lumetra/resources",
+                                        scratch + L"\\outside", linuxScratch + "/outside", true),
+                  "this platform lets the test make no folder link");
+  StagePackage({{L"Lumetra.exe", "product"}, {L"resources\\texts.txt", "texts"}});
+
+  worker().InstallStage(host);
+
+  EXPECT_EQ(ReadFileBytes(scratch + L"\\outside\\own.txt"), "own");
+  EXPECT_FALSE(PathExists(scratch + L"\\outside\\texts.txt"));
+  if (system_test::IsLink(host.installFolder + L"\\resources")) {
+    EXPECT_EQ(LogCount("CopytoInstallPath failed"), 1);
+    EXPECT_EQ(host.errorTextId, IDS_DISK_SPACE_FAILED);
+  } else {
+    EXPECT_EQ(ReadFileBytes(host.installFolder + L"\\resources\\texts.txt"), "texts");
+  }
 }
 
 // An update into a product registered elsewhere: after the installation the upgrader

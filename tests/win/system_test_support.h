@@ -140,4 +140,23 @@ inline bool RunLinuxCommand(const std::string& command, const std::wstring& done
   return WaitUntil(ms, [&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; });
 }
 
+inline bool IsLink(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// A link at `link` to `target` (a folder or a file): a Windows symbolic link where the
+// platform makes one, else (under Wine) a symbolic link made from the Linux side, which
+// Wine shows as a reparse point for a folder and as the file itself for a file. False
+// when neither can be made.
+inline bool MakeLink(const std::wstring& link, const std::string& linuxLink,
+                     const std::wstring& target, const std::string& linuxTarget, bool folder) {
+  CreateSymbolicLinkW(
+      link.c_str(), target.c_str(),
+      (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+  if (IsLink(link)) return true;
+  return RunLinuxCommand("ln -s '" + linuxTarget + "' '" + linuxLink + "'", link, 10000) &&
+         (IsLink(link) || !folder);
+}
+
 }  // namespace system_test
