@@ -8,9 +8,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 filter=${1:-}
-faults=(close-mid-package reset-mid-package short-body length-too-small no-content-length
-        range-ignored-after-close 206-from-another-offset package-404 connection-refused
-        stalled-server digest-mismatch corrupted-partial-in-temp malformed-config config-10-mb)
+faults=(close-mid-config reset-mid-config close-mid-dotnet reset-mid-dotnet close-mid-vc
+        reset-mid-vc close-mid-package reset-mid-package short-body length-too-small
+        no-content-length range-ignored-after-close 206-from-another-offset 416-on-complete-file
+        package-404 connection-refused stalled-server offline-at-config offline-mid-prerequisite
+        offline-mid-package offline-during-install digest-mismatch corrupted-partial-in-temp
+        full-disk-during-copy locked-file-in-install-folder product-will-not-end
+        link-to-outside-in-install-folder planted-dll planted-explorer swapped-installer-in-temp
+        malformed-config config-10-mb config-missing-sections config-huge-values
+        odd-user-and-install-folder)
 
 preset=win
 [ "$(tests/wine/wine-arch.sh)" = win64 ] && preset=win64
