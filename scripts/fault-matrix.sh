@@ -4,7 +4,7 @@
 # faults/fault_case.sh), and one table of what the user saw, how the log ended, what the
 # machine holds afterwards and whether anything was lost. Printed, and written to
 # docs/reliability.md when every fault ran.
-#   scripts/fault-matrix.sh [FILTER]     (FILTER: part of a fault's name; needs the builds)
+#   scripts/fault-matrix.sh [FILTER]     (as root; FILTER: part of a fault's name; needs the builds)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 filter=${1:-}
