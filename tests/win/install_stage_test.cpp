@@ -92,8 +92,31 @@ class InstallStageTest : public ::testing::Test {
     return ReadFileBytes(host.installFolder + L"\\" + file);
   }
 
+  // The install folder in a scratch folder `name` of its own, holding a link `link` to the
+  // folder `outside`, or to its file `target`, with these files in `outside`. False when
+  // the platform lets the test make no such link.
+  bool InstallFolderWithLink(const char* name, const std::wstring& link, const std::wstring& target,
+                             const std::map<std::wstring, std::string>& outsideFiles) {
+    std::string linuxScratch;
+    scratch = system_test::ScratchFolder(name, &linuxScratch);
+    WriteTree(scratch + L"\\outside", outsideFiles);
+    host.installFolder = scratch + L"\\Lumetra";
+    CreateFolderPath(host.installFolder);
+    std::wstring to;
+    std::string linuxTo;
+    if (!target.empty()) {
+      to.append(L"\\").append(target);
+      linuxTo.append("/").append(Narrow(target));
+    }
+    return system_test::MakeLink(host.installFolder + L"\\" + link,
+                                 linuxScratch + "/Lumetra/" + Narrow(link),
+                                 scratch + L"\\outside" + to, linuxScratch + "/outside" + linuxTo,
+                                 target.empty());
+  }
+
   CInstallWorker& worker() { return host.worker; }
   RecordingHost host;
+  std::wstring scratch;
 };
 
 }  // namespace
@@ -217,15 +240,8 @@ TEST_F(InstallStageTest, LockedFileWaitsWithText125ThenTheInstallationGoesOn) {
 // Links someone left in the install folder lead outside it; what they lead to is never
 // written or removed. A link to a file gives way to the package's file.
 TEST_F(InstallStageTest, AFileLinkInTheInstallFolderGivesWayToThePackagesFile) {
-  std::string linuxScratch;
-  const std::wstring scratch = system_test::ScratchFolder("install-file-link", &linuxScratch);
-  WriteTree(scratch + L"\\outside", {{L"note.txt", "the user's note"}});
-  host.installFolder = scratch + L"\\Lumetra";
-  CreateFolderPath(host.installFolder);
-  REQUIRE_FIXTURE(system_test::MakeLink(host.installFolder + L"\\readme.txt",
-                                        linuxScratch + "/Lumetra/readme.txt",
-                                        scratch + L"\\outside\\note.txt",
-                                        linuxScratch + "/outside/note.txt", false),
+  REQUIRE_FIXTURE(InstallFolderWithLink("install-file-link", L"readme.txt", L"note.txt",
+                                        {{L"note.txt", "the user's note"}}),
                   "this platform lets the test make no file link");
   StagePackage({{L"Lumetra.exe", "product"}, {L"readme.txt", "the package's readme"}});
 
@@ -239,14 +255,8 @@ TEST_F(InstallStageTest, AFileLinkInTheInstallFolderGivesWayToThePackagesFile) {
 // A link to a folder where the package has a folder: removed where the platform can (the
 // installation goes on), else the installation ends rather than write through it.
 TEST_F(InstallStageTest, AFolderLinkInTheInstallFolderIsNeverWrittenThrough) {
-  std::string linuxScratch;
-  const std::wstring scratch = system_test::ScratchFolder("install-folder-link", &linuxScratch);
-  WriteTree(scratch + L"\\outside", {{L"own.txt", "own"}});
-  host.installFolder = scratch + L"\\Lumetra";
-  CreateFolderPath(host.installFolder);
-  REQUIRE_FIXTURE(system_test::MakeLink(host.installFolder + L"\\resources",
-                                        linuxScratch + "/Lumetra/resources",
-                                        scratch + L"\\outside", linuxScratch + "/outside", true),
+  REQUIRE_FIXTURE(InstallFolderWithLink("install-folder-link", L"resources", L"",
+                                        {{L"own.txt", "own"}}),
                   "this platform lets the test make no folder link");
   StagePackage({{L"Lumetra.exe", "product"}, {L"resources\\texts.txt", "texts"}});
 
