@@ -106,6 +106,7 @@ bool LeadsElsewhere(const std::wstring& path) {
   const std::wstring bare = WithoutTrailingBackslashes(path);
   const size_t slash = bare.find_last_of(L'\\');
   if (slash == std::wstring::npos || slash + 1 == bare.size()) return false;
+  if (GetFileAttributesW(bare.c_str()) == INVALID_FILE_ATTRIBUTES) return false;  // nothing there
   // The folder as itself: "C:\\" for an entry at the root of a drive.
   const std::wstring folder = bare.substr(0, slash == 2 ? slash + 1 : slash);
   return EntryLeadsElsewhere(FinalPathOf(folder), bare, bare.substr(slash + 1));

@@ -64,7 +64,7 @@ bool CInstallWorker::CopytoInstallPath(const std::wstring& source, const std::ws
       complete = CopytoInstallPath(from + name, to, dialog) && complete;
       continue;
     }
-    const bool overLink = Exists(to) && LeadsElsewhere(to);
+    const bool overLink = LeadsElsewhere(to);
     if (overLink)
       WriteInstallLog(L"CopytoInstallPath: %ls is a link, replaced by the file itself", to.c_str());
     if (!CopyPackageFile(from + name, to, overLink)) {
