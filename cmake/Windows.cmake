@@ -63,6 +63,25 @@ target_compile_definitions(LumetraSetupNext PRIVATE LUMETRA_VERSION_BUILD=${LUME
 set_target_properties(LumetraSetupNext PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/next)
 lumetra_add_resource_dependencies(LumetraSetupNext)
 
+# A program with every import fault that import-check must find, for its own test. The
+# fault of an unbound late-loaded slot shows only with the i686 linker.
+if(LUMETRA_DLLTOOL_MACHINE STREQUAL i386)
+  set(faulty_dir ${CMAKE_SOURCE_DIR}/tools/import_check/tests)
+  set(faulty_delay_lib ${CMAKE_BINARY_DIR}/import-check/libfaulty_delay.a)
+  add_custom_command(
+    OUTPUT ${faulty_delay_lib}
+    COMMAND ${LUMETRA_TOOL_PREFIX}dlltool -m i386 -k -d ${faulty_dir}/faulty_imports.def
+            -D MSIMG32.dll -y ${faulty_delay_lib}
+    DEPENDS ${faulty_dir}/faulty_imports.def)
+  add_custom_target(faulty_delay_lib DEPENDS ${faulty_delay_lib})
+  add_executable(faulty_imports ${faulty_dir}/faulty_imports.c)
+  add_dependencies(faulty_imports faulty_delay_lib lumetra_delay_import_libs)
+  target_link_libraries(faulty_imports PRIVATE ${faulty_delay_lib}
+                        ${CMAKE_BINARY_DIR}/delay-import/libmsimg32_delay.a wininet)
+  set_target_properties(faulty_imports PROPERTIES RUNTIME_OUTPUT_DIRECTORY
+                        ${CMAKE_BINARY_DIR}/import-check)
+endif()
+
 # Benchmarks are programs of their own, kept out of the test binaries; scripts/bench-*.sh
 # run them.
 add_executable(download_bench ${CMAKE_SOURCE_DIR}/tools/bench/download_bench.cpp)

@@ -68,6 +68,8 @@ if [ "$no_build" -eq 0 ] && [ "$(id -u)" -eq 0 ]; then bash scripts/bootstrap.sh
 # 32-bit installer, the one we ship, is built either way.
 win_preset=win
 [ "$(tests/wine/wine-arch.sh)" = win64 ] && win_preset=win64
+installer_build=$(tests/wine/wine-arch.sh --describe)
+echo "demo: runs $installer_build"
 build() { # PRESET TARGET...
   local preset=$1
   shift
@@ -327,6 +329,7 @@ report() {
   [ -f "$log" ] && cp "$log" "$run/Install.log"
   {
     echo "Lumetra demo: a first installation${lang:+ in $lang}${offline_at:+, network cut at $offline_at % of the package}"
+    echo "Installer: $installer_build"
     if [ -n "$failure" ]; then
       local last_stage=none
       [ "${#STAGES[@]}" -gt 0 ] && last_stage=$(cut -d'|' -f2 <<<"${STAGES[-1]}")

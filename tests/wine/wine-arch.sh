@@ -1,5 +1,15 @@
 #!/usr/bin/env bash
-# Prints the Wine architecture this machine can run: "win32" when its kernel starts 32-bit
-# programs (32-bit Wine, the shipped installer's own kind), else "win64" (some kernels have
-# 32-bit emulation switched off; the tests then run the 64-bit build under 64-bit Wine).
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then echo win32; else echo win64; fi
+# Prints the Wine architecture this machine can run: "win32" when it starts 32-bit Wine
+# (the shipped installer's own kind), else "win64" (the tests then run the 64-bit stand-in
+# build under 64-bit Wine). With --describe: which build the Wine tiers run, and why.
+wine32=/usr/lib/wine/wine
+if error=$("$wine32" --version 2>&1 >/dev/null); then arch=win32; else arch=win64; fi
+if [ "${1:-}" != --describe ]; then
+  echo "$arch"
+elif [ "$arch" = win32 ]; then
+  echo "the shipped i686 build (build/win): this machine runs 32-bit Wine"
+elif [ ! -e "$wine32" ]; then
+  echo "the x86-64 stand-in (build/win64), NOT the shipped i686 build: 32-bit Wine (wine32:i386) is not installed"
+else
+  echo "the x86-64 stand-in (build/win64), NOT the shipped i686 build: this machine cannot run 32-bit programs (${error##*: }); the shipped build is checked only by reading its files (import-check)"
+fi
