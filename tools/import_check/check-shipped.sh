@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks the imports of the installers that the Windows builds made: the 32-bit build (the
-# one we ship), which must be there, and the 64-bit build where it was made.
+# one we ship), which must be there, and the 64-bit build where it was made (scripts/test.sh
+# makes both).
 #   check-shipped.sh IMPORT_CHECK SOURCE_DIR
 set -uo pipefail
 check=$1 source_dir=$2
