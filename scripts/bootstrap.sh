@@ -86,4 +86,50 @@ if ! ls -d "$cache"/7zip-src/7zip-*/CPP >/dev/null 2>&1; then
   (cd "$cache/7zip-src" && apt-get source -qq 7zip)
 fi
 
+# Kernels with IA-32 emulation switched off cannot start 32-bit Wine, and so not the 32-bit
+# installer we ship. There qemu-user emulates the 32-bit processor instead, registered for
+# i386 programs through binfmt_misc, so that the tests and the demo still run the shipped
+# build. Debian 12's qemu (7.2) lacks what 32-bit Wine needs to start (MAP_FIXED_NOREPLACE):
+# bookworm-backports' qemu-user has it, and only its qemu-i386 is unpacked into the cache.
+wine32=/usr/lib/wine/wine
+binfmt=/proc/sys/fs/binfmt_misc
+if [ -e "$wine32" ] && ! "$wine32" --version >/dev/null 2>&1; then
+  qemu=$cache/qemu-user/qemu-i386
+  if [ ! -x "$qemu" ]; then
+    backports_list=/etc/apt/sources.list.d/lumetra-backports.sources
+    if [ ! -f "$backports_list" ]; then
+      echo "bootstrap: adding bookworm-backports ($backports_list; nothing is installed from it)"
+      cat > "$backports_list" <<'SRC'
+Types: deb
+URIs: http://deb.debian.org/debian
+Suites: bookworm-backports
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+      updated=0
+    fi
+    apt_update
+    echo "bootstrap: unpacking qemu-i386 of bookworm-backports' qemu-user into $cache/qemu-user"
+    unpack=$(mktemp -d)
+    if (cd "$unpack" && apt-get download -qq qemu-user/bookworm-backports 2>/dev/null &&
+        dpkg-deb -x qemu-user_*.deb root); then
+      mkdir -p "$cache/qemu-user"
+      cp "$unpack/root/usr/bin/qemu-i386" "$qemu.new" && mv "$qemu.new" "$qemu"
+    fi
+    rm -rf "$unpack"
+  fi
+  if [ -x "$qemu" ]; then
+    echo "bootstrap: this kernel cannot start 32-bit programs: registering $qemu for them"
+    mountpoint -q "$binfmt" || mount -t binfmt_misc binfmt_misc "$binfmt" || true
+    [ -e "$binfmt/lumetra-i386" ] && { echo -1 >"$binfmt/lumetra-i386" || true; }
+    # 32-bit ELF programs, executables and shared objects; F: the emulator is opened now,
+    # P: the program keeps its own name as argv[0].
+    magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+    mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+    echo ":lumetra-i386:M::$magic:$mask:$qemu:FP" >"$binfmt/register" 2>/dev/null || true
+  fi
+  "$wine32" --version >/dev/null 2>&1 ||
+    echo "bootstrap: 32-bit Wine cannot start here; the Wine tests will run the 64-bit build" >&2
+fi
+
 echo "bootstrap: everything present"

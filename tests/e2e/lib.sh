@@ -76,7 +76,13 @@ find_window() {
 count_windows() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l; }
 
 # window_origin WID: "LEFT TOP"; window_size WID: "WIDTHxHEIGHT".
-window_origin() { xdotool getwindowgeometry "$1" | sed -n 's/.*Position: \([0-9-]*\),\([0-9-]*\).*/\1 \2/p'; }
+window_origin() {
+  local origin
+  origin=$(xdotool getwindowgeometry "$1" 2>/dev/null |
+    sed -n 's/.*Position: \([0-9-]*\),\([0-9-]*\).*/\1 \2/p')
+  [ -n "$origin" ] || fail "window $1 is gone"
+  echo "$origin"
+}
 window_size() { xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: \([0-9x]*\).*/\1/p'; }
 
 # Keys reach only the window under the pointer when no window manager runs.

@@ -57,6 +57,8 @@ key_in "$wid" Tab Tab Tab space; expect_opened "$privacy" "Tab to the second lin
 shot_of "$wid" link-focus-en >/dev/null
 wineserver -k 2>/dev/null || true
 wait_exit "$installer" 10 || true
+# The Japanese window may be found by its class: the English one must be gone first.
+for _ in $(seq 50); do xdotool getwindowgeometry "$wid" >/dev/null 2>&1 || break; sleep 0.2; done
 
 # Japanese: "{0}、{1}および{2}に同意します", the first link at the line's start and the
 # third alone on the second line.

@@ -13,6 +13,7 @@
 #include "system/folder_set.h"
 #include "system/module_path.h"
 #include "win/download_test_support.h"
+#include "win/stage_test_support.h"
 #include "win/workflow_test_support.h"
 #include "win/win_test_support.h"
 #include "workflow/install_worker.h"
@@ -113,8 +114,10 @@ std::wstring InstallProductStub(const std::wstring& folder) {
 
 class WorkflowTest : public ::testing::Test {
  protected:
+  // Each test counts its own log lines.
   void SetUp() override {
     ResolveUserFolders();
+    stage_test::StartLogAfresh();
     DeleteFileW(OverrideFile().c_str());
     DeleteFileW(LocalConfigCopy().c_str());
     DeleteUninstallEntry();

@@ -3,11 +3,14 @@
 # (the shipped installer's own kind), else "win64" (the tests then run the 64-bit stand-in
 # build under 64-bit Wine). With --describe: which build the Wine tiers run, and why.
 wine32=/usr/lib/wine/wine
+emulator=/proc/sys/fs/binfmt_misc/lumetra-i386
 if error=$("$wine32" --version 2>&1 >/dev/null); then arch=win32; else arch=win64; fi
 if [ "${1:-}" != --describe ]; then
   echo "$arch"
+elif [ "$arch" = win32 ] && grep -qx enabled "$emulator" 2>/dev/null; then
+  echo "the shipped i686 build (build/win) under 32-bit Wine, its processor emulated by qemu-user: this kernel cannot start 32-bit programs (scripts/bootstrap.sh registered $(sed -n 's/^interpreter //p' "$emulator"))"
 elif [ "$arch" = win32 ]; then
-  echo "the shipped i686 build (build/win): this machine runs 32-bit Wine"
+  echo "the shipped i686 build (build/win) under 32-bit Wine"
 elif [ ! -e "$wine32" ]; then
   echo "the x86-64 stand-in (build/win64), NOT the shipped i686 build: 32-bit Wine (wine32:i386) is not installed"
 else
