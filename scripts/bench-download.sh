@@ -10,8 +10,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 native=${1:-build/native}
+# An emulated 32-bit processor would time the emulator: the 64-bit build is timed there.
+export LUMETRA_WINE_ARCH=$(tests/wine/wine-arch.sh --for-timing)
 default_win=build/win
-[ "$(tests/wine/wine-arch.sh)" = win64 ] && default_win=build/win64
+[ "$LUMETRA_WINE_ARCH" = win64 ] && default_win=build/win64
 win=${2:-$default_win}
 runs=${3:-5}
 root=$(mktemp -d /tmp/lumetra-bench.XXXXXX)

@@ -12,6 +12,8 @@ work=$root/build/bench-md5
 mkdir -p "$work"
 
 [ -f "$win_build/liblumetra_win.a" ] || { echo "build $win_build first (cmake --build)" >&2; exit 1; }
+[ "$(tests/wine/wine-arch.sh --for-timing)" = win32 ] ||
+  echo "== WARNING: this machine runs 32-bit programs on an emulated processor or not at all: the figure under Wine times the emulator" >&2
 
 echo "== building the benchmark programs"
 g++ -std=c++20 -O2 -DNDEBUG -Isrc -o "$work/md5_bench" tools/bench/md5_bench.cpp src/download/md5_core.cpp
