@@ -1,6 +1,7 @@
 #include "import_audit.h"
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <sstream>
 

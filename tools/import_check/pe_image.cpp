@@ -1,6 +1,7 @@
 #include "pe_image.h"
 
 #include <algorithm>
+#include <cctype>
 #include <unordered_set>
 
 namespace {
