@@ -77,7 +77,7 @@ if(LUMETRA_DLLTOOL_MACHINE STREQUAL i386)
   add_executable(faulty_imports ${faulty_dir}/faulty_imports.c)
   add_dependencies(faulty_imports faulty_delay_lib lumetra_delay_import_libs)
   target_link_libraries(faulty_imports PRIVATE ${faulty_delay_lib}
-                        ${CMAKE_BINARY_DIR}/delay-import/libmsimg32_delay.a wininet)
+                        ${delay_dir}/libmsimg32_delay.a wininet)
   set_target_properties(faulty_imports PROPERTIES RUNTIME_OUTPUT_DIRECTORY
                         ${CMAKE_BINARY_DIR}/import-check)
 endif()

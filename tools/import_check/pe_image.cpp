@@ -4,26 +4,12 @@
 #include <cctype>
 #include <unordered_set>
 
+#include "le_bytes.h"
+
 namespace {
 
 constexpr uint32_t kExecutable = 0x20000000u;  // IMAGE_SCN_MEM_EXECUTE
 constexpr uint16_t kRelocHighLow = 3;          // IMAGE_REL_BASED_HIGHLOW
-
-class Bytes {
- public:
-  explicit Bytes(std::string_view data) : data_(data) {}
-  bool Has(uint64_t offset, uint64_t size) const {
-    return offset <= data_.size() && size <= data_.size() - offset;
-  }
-  uint32_t U8(uint64_t o) const { return Has(o, 1) ? static_cast<unsigned char>(data_[o]) : 0; }
-  uint16_t U16(uint64_t o) const { return static_cast<uint16_t>(U8(o) | U8(o + 1) << 8); }
-  uint32_t U32(uint64_t o) const { return U16(o) | static_cast<uint32_t>(U16(o + 2)) << 16; }
-  uint64_t U64(uint64_t o) const { return U32(o) | static_cast<uint64_t>(U32(o + 4)) << 32; }
-  size_t size() const { return data_.size(); }
-
- private:
-  std::string_view data_;
-};
 
 struct Section {
   uint32_t rva, virtualSize, rawOffset, rawSize, characteristics;
@@ -31,7 +17,7 @@ struct Section {
 
 class Image {
  public:
-  Image(const Bytes& bytes, std::vector<Section> sections) : b_(bytes), sections_(std::move(sections)) {}
+  Image(const LeBytes& bytes, std::vector<Section> sections) : b_(bytes), sections_(std::move(sections)) {}
 
   // The file offset of an address of the loaded image that the file holds.
   std::optional<uint64_t> Offset(uint32_t rva) const {
@@ -68,10 +54,10 @@ class Image {
     });
   }
   const std::vector<Section>& sections() const { return sections_; }
-  const Bytes& bytes() const { return b_; }
+  const LeBytes& bytes() const { return b_; }
 
  private:
-  const Bytes& b_;
+  const LeBytes& b_;
   std::vector<Section> sections_;
 };
 
@@ -200,7 +186,7 @@ void FindAbsoluteReferences(const Image& image, const Layout& layout, PeImports&
 // (FF 15, FF 25) and loads into a register (REX 8B with a RIP-relative operand).
 void FindRipRelativeReferences(const Image& image, PeImports& imports) {
   const auto slots = SlotAddresses(imports);
-  const Bytes& b = image.bytes();
+  const LeBytes& b = image.bytes();
   for (const Section& s : image.sections()) {
     if (!(s.characteristics & kExecutable)) continue;
     for (uint32_t at = 0; at + 6 <= s.rawSize; ++at) {
@@ -223,7 +209,7 @@ void FindRipRelativeReferences(const Image& image, PeImports& imports) {
 }  // namespace
 
 std::optional<PeImports> ReadPeImports(std::string_view file) {
-  const Bytes b(file);
+  const LeBytes b(file);
   if (b.U16(0) != 0x5A4D) return std::nullopt;  // "MZ"
   const uint32_t pe = b.U32(0x3C);
   if (b.U32(pe) != 0x00004550u) return std::nullopt;  // "PE\0\0"

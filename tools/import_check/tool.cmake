@@ -6,6 +6,7 @@ add_executable(import-check
   ${LUMETRA_IMPORT_CHECK_DIR}/import_audit.cpp
   ${LUMETRA_IMPORT_CHECK_DIR}/import_library.cpp
   ${LUMETRA_IMPORT_CHECK_DIR}/pe_image.cpp)
+target_include_directories(import-check PRIVATE ${CMAKE_SOURCE_DIR}/tools/common)
 target_compile_options(import-check PRIVATE ${LUMETRA_SANITIZERS})
 target_link_options(import-check PRIVATE ${LUMETRA_SANITIZERS})
 set_target_properties(import-check PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "le_bytes.h"
 #include "system/probe_rules.h"
 
 namespace {
@@ -10,26 +11,8 @@ namespace {
 constexpr uint32_t kVersionResourceType = 16;  // RT_VERSION
 constexpr uint32_t kFixedInfoSignature = 0xFEEF04BDu;
 
-class Bytes {
- public:
-  explicit Bytes(std::string_view data) : data_(data) {}
-  bool Has(uint64_t offset, uint64_t size) const {
-    return offset <= data_.size() && size <= data_.size() - offset;
-  }
-  uint16_t U16(uint64_t o) const { return Has(o, 2) ? static_cast<uint16_t>(B(o) | B(o + 1) << 8) : 0; }
-  uint32_t U32(uint64_t o) const {
-    return Has(o, 4) ? static_cast<uint32_t>(B(o) | B(o + 1) << 8 | B(o + 2) << 16) |
-                           static_cast<uint32_t>(B(o + 3)) << 24
-                     : 0;
-  }
-
- private:
-  uint32_t B(uint64_t o) const { return static_cast<unsigned char>(data_[o]); }
-  std::string_view data_;
-};
-
 // The file offset of a relative virtual address, through the section table.
-std::optional<uint32_t> FileOffset(const Bytes& b, uint32_t sections, uint16_t count, uint32_t rva) {
+std::optional<uint32_t> FileOffset(const LeBytes& b, uint32_t sections, uint16_t count, uint32_t rva) {
   for (uint16_t i = 0; i < count; ++i) {
     const uint32_t s = sections + i * 40u;
     const uint32_t va = b.U32(s + 12), rawSize = b.U32(s + 16), raw = b.U32(s + 20);
@@ -40,7 +23,7 @@ std::optional<uint32_t> FileOffset(const Bytes& b, uint32_t sections, uint16_t c
 }
 
 // The first entry of a resource directory, or the one with `id`; its offset in the tree.
-std::optional<uint32_t> DirectoryEntry(const Bytes& b, uint32_t root, uint32_t dir,
+std::optional<uint32_t> DirectoryEntry(const LeBytes& b, uint32_t root, uint32_t dir,
                                        std::optional<uint32_t> id, bool wantDirectory) {
   const uint32_t named = b.U16(root + dir + 12), ids = b.U16(root + dir + 14);
   for (uint32_t i = 0; i < named + ids; ++i) {
@@ -57,7 +40,7 @@ std::optional<uint32_t> DirectoryEntry(const Bytes& b, uint32_t root, uint32_t d
 }  // namespace
 
 std::optional<std::wstring> ReadPeProductVersion(std::string_view image) {
-  const Bytes b(image);
+  const LeBytes b(image);
   if (b.U16(0) != 0x5A4D) return std::nullopt;  // "MZ"
   const uint32_t pe = b.U32(0x3C);
   if (b.U32(pe) != 0x00004550u) return std::nullopt;  // "PE\0\0"

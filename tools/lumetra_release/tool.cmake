@@ -12,7 +12,8 @@ add_library(lumetra_release_lib STATIC
   ${LUMETRA_RELEASE_DIR}/pe_version.cpp
   ${LUMETRA_RELEASE_DIR}/release_files.cpp
   ${LUMETRA_RELEASE_DIR}/signing.cpp)
-target_include_directories(lumetra_release_lib PUBLIC ${LUMETRA_RELEASE_DIR})
+target_include_directories(lumetra_release_lib PUBLIC ${LUMETRA_RELEASE_DIR}
+                           ${CMAKE_SOURCE_DIR}/tools/common)
 target_link_libraries(lumetra_release_lib PUBLIC lumetra_core PkgConfig::CPP_HTTPLIB OpenSSL::Crypto)
 
 add_executable(lumetra-release ${LUMETRA_RELEASE_DIR}/main.cpp)
