@@ -99,13 +99,11 @@ BOOL CInstallerApp::InitInstance() {
   HANDLE mutex = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
   if (mutex == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) return FALSE;
 
-  // Worker threads are never joined: one may still be reporting to the window when it
-  // closes and the process ends. The window object therefore lives until the process
-  // ends and is never destroyed under a running worker.
-  auto* dialog = new CInstallerDlg;
-  dialog->m_nInitLeft = m_nInitLeft;
-  dialog->m_nInitTop = m_nInitTop;
+  // Before the window and its controller exist: workers only read the folders.
   ResolveUserFolders();
-  dialog->DoModal();
+  CInstallerDlg dialog;
+  dialog.m_nInitLeft = m_nInitLeft;
+  dialog.m_nInitTop = m_nInitTop;
+  dialog.Run();
   return FALSE;
 }

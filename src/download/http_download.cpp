@@ -9,6 +9,7 @@
 #include "base/unique_handle.h"
 #include "download/destination_file.h"
 #include "download/download_rules.h"
+#include "download/transfer_abort.h"
 #include "system/folder_set.h"
 #include "system/install_log.h"
 #include "system/module_path.h"
@@ -65,12 +66,16 @@ enum class Step { kGoOn, kEndTransfer, kFail, kFailWithException };
 class Transfer {
  public:
   Transfer(int timeoutMs, DownloadProgressCallback callback, HttpUrlParts url, bool secure,
-           std::wstring destinationPath, int progressBase, int progressSpan, void* context)
+           std::wstring destinationPath, int progressBase, int progressSpan, void* context,
+           TransferAbort* abort)
       : timeoutMs_(static_cast<DWORD>(timeoutMs)), callback_(callback), url_(std::move(url)),
         flags_(INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE |
                (secure ? INTERNET_FLAG_SECURE : 0)),
         path_(std::move(destinationPath)), progressBase_(progressBase),
-        progressSpan_(progressSpan), context_(context) {}
+        progressSpan_(progressSpan), context_(context), abort_(abort) {}
+  ~Transfer() { ReplaceRequest(nullptr); }
+  Transfer(const Transfer&) = delete;
+  Transfer& operator=(const Transfer&) = delete;
 
   int Run() {
     session_.reset(InternetOpenW(ApplicationName().c_str(), INTERNET_OPEN_TYPE_PRECONFIG,
@@ -107,10 +112,24 @@ class Transfer {
 
  private:
   bool OpenRequest() {
-    request_.reset(HttpOpenRequestW(connection_.get(), L"GET", url_.object.c_str(),
-                                    L"HTTP/1.0", nullptr, nullptr, flags_, 1));
-    if (!request_.valid()) return false;
+    if (!ReplaceRequest(HttpOpenRequestW(connection_.get(), L"GET", url_.object.c_str(),
+                                         L"HTTP/1.0", nullptr, nullptr, flags_, 1)))
+      return false;
     SetTimeouts(request_.get(), timeoutMs_);
+    return true;
+  }
+
+  // Every request handle passes through here, so that an abort from another thread and
+  // the transfer's own closing never both close one. False when there is no new handle
+  // or the transfer has been aborted.
+  bool ReplaceRequest(HINTERNET next) {
+    if (request_.valid() && abort_ && !abort_->Untrack(request_.get())) request_.release();
+    request_.reset(next);
+    if (!request_.valid()) return false;
+    if (abort_ && !abort_->Track(request_.get())) {
+      request_.reset();
+      return false;
+    }
     return true;
   }
 
@@ -265,7 +284,7 @@ class Transfer {
   int EndTransfer() {
     file_.Close();
     buffer_ = std::vector<char>();
-    request_.reset();
+    ReplaceRequest(nullptr);
     connection_.reset();
     session_.reset();
     Trace(L"Thread end 0");
@@ -275,7 +294,7 @@ class Transfer {
   }
 
   int FailureExit() {
-    request_.reset();
+    ReplaceRequest(nullptr);
     connection_.reset();
     session_.reset();
     Trace(L"Connection failed: ", path_);
@@ -297,6 +316,7 @@ class Transfer {
   const int progressBase_;
   const int progressSpan_;
   void* const context_;
+  TransferAbort* const abort_;
 
   ScopedInternetHandle session_;
   ScopedInternetHandle connection_;
@@ -329,13 +349,13 @@ std::wstring GetPackageSeedFolder() { return GetAppDataFolder() + L"\\Package"; 
 
 int DownloadFile(int timeoutMs, DownloadProgressCallback callback, std::wstring url,
                  std::wstring destinationPath, int progressBase, int progressSpan,
-                 void* context) {
+                 void* context, TransferAbort* abort) {
   if (url.empty() || destinationPath.empty()) return kDownloadNotDone;
   std::optional<HttpUrlParts> parts = SplitHttpUrl(url);
   if (!parts) return kDownloadNotDone;
   if (const std::optional<int> copied = TakeSeedCopy(url, destinationPath)) return *copied;
 
   Transfer transfer(timeoutMs, callback, std::move(*parts), UsesSecureFlag(url),
-                    std::move(destinationPath), progressBase, progressSpan, context);
+                    std::move(destinationPath), progressBase, progressSpan, context, abort);
   return transfer.Run();
 }

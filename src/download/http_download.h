@@ -4,6 +4,8 @@
 
 #include <string>
 
+class TransferAbort;
+
 // Called with the position to show (progressBase plus this file's share of
 // progressSpan) and whether the file is complete. Returning false cancels the transfer.
 using DownloadProgressCallback = bool (*)(void* context, int position, bool finished);
@@ -17,10 +19,11 @@ inline constexpr int kDownloadNotDone = 3;   // nothing attempted, no length, or
 // Fetches `url` into `destinationPath`. A file named like the URL's last segment in the
 // Package folder of the application data is copied instead. `timeoutMs` bounds every
 // connect, send and receive. A partial destination file is kept on every failure, for
-// the next call to resume.
+// the next call to resume. An `abort` from another thread ends the transfer at once, even
+// in the middle of a read (kDownloadNotDone or kDownloadFailed).
 int DownloadFile(int timeoutMs, DownloadProgressCallback callback, std::wstring url,
                  std::wstring destinationPath, int progressBase, int progressSpan,
-                 void* context);
+                 void* context, TransferAbort* abort = nullptr);
 
 // Where seed copies of downloads lie: <application data>\Package.
 std::wstring GetPackageSeedFolder();

@@ -8,4 +8,5 @@ list(APPEND LUMETRA_WIN_SOURCES
   src/download/destination_file.cpp
   src/download/file_signature.cpp
   src/download/http_download.cpp
-  src/download/md5_digest.cpp)
+  src/download/md5_digest.cpp
+  src/download/transfer_abort.cpp)

@@ -14,7 +14,8 @@
 
 namespace {
 
-// Written on the interface thread at start-up, before any worker exists; read after.
+// Written by ResolveUserFolders on the interface thread at start-up, before any worker
+// exists, and only read afterwards: no getter resolves anything.
 UserFolderPaths g_folders;
 std::wstring g_defaultInstallFolder;
 std::wstring g_uiFontName;
@@ -30,11 +31,6 @@ std::wstring DownloadsFolder() {
   if (FAILED(SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, path.receive())))
     return std::wstring();
   return path.get();
-}
-
-const std::wstring& Resolved(const std::wstring& entry) {
-  if (entry.empty()) ResolveUserFolders();
-  return entry;
 }
 
 }  // namespace
@@ -84,23 +80,19 @@ void ResolveUserFolders() {
     WriteInstallLog(L"After replace appdata modules folder: %ls", folders.modules.c_str());
   }
   g_folders = std::move(folders);
+  g_defaultInstallFolder = AppendProductFolder(SpecialFolder(CSIDL_PROGRAM_FILES));
 
   for (const std::wstring* folder : {&g_folders.download, &g_folders.appData, &g_folders.temp,
                                      &g_folders.log, &g_folders.modules})
     CreateFolderPath(*folder);
 }
 
-std::wstring GetDownloadFolder() { return Resolved(g_folders.download); }
-std::wstring GetAppDataFolder() { return Resolved(g_folders.appData); }
-std::wstring GetTempFolder() { return Resolved(g_folders.temp); }
-std::wstring GetPublicDesktopLinkPath() { return Resolved(g_folders.publicDesktopLink); }
-std::wstring GetDesktopLinkPath() { return Resolved(g_folders.desktopLink); }
-
-std::wstring GetDefaultInstallFolder() {
-  if (g_defaultInstallFolder.empty())
-    g_defaultInstallFolder = AppendProductFolder(SpecialFolder(CSIDL_PROGRAM_FILES));
-  return g_defaultInstallFolder;
-}
+std::wstring GetDownloadFolder() { return g_folders.download; }
+std::wstring GetAppDataFolder() { return g_folders.appData; }
+std::wstring GetTempFolder() { return g_folders.temp; }
+std::wstring GetPublicDesktopLinkPath() { return g_folders.publicDesktopLink; }
+std::wstring GetDesktopLinkPath() { return g_folders.desktopLink; }
+std::wstring GetDefaultInstallFolder() { return g_defaultInstallFolder; }
 
 std::wstring GetUiFontName() { return g_uiFontName; }
 void SetUiFontName(std::wstring_view faceName) { g_uiFontName = faceName; }

@@ -6,21 +6,22 @@
 #include <string_view>
 
 // Resolves (again) every per-user path, moves them to the console user when the
-// process runs under another account, creates the folders, and logs each step.
+// process runs under another account, creates the folders, and logs each step. Called on
+// the interface thread before any worker starts; the getters below only read the result.
 void ResolveUserFolders();
 
 std::wstring GetProcessUserName();
 // The user of the session attached to the physical console; empty when nobody is.
 std::wstring GetLogonUserName();
 
-// Each getter returns a copy; an entry that is still empty resolves the set first.
+// Each getter returns a copy; empty until the set is resolved.
 std::wstring GetDownloadFolder();
 std::wstring GetAppDataFolder();
 std::wstring GetTempFolder();
 std::wstring GetPublicDesktopLinkPath();
 std::wstring GetDesktopLinkPath();
 
-// <program files>\Lumetra, worked out on first use and then kept.
+// <program files>\Lumetra, resolved with the set.
 std::wstring GetDefaultInstallFolder();
 
 // The interface font face name, set once at start-up from the string table.

@@ -107,14 +107,36 @@ bool RunProgram(int showCommand, bool wait, const std::wstring& workingFolder,
   return started;
 }
 
+void StoppablePrograms::StopAll() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  stopped_ = true;
+  for (HANDLE process : running_) TerminateProcess(process, 1);
+}
+
+bool StoppablePrograms::Lend(HANDLE process) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (stopped_) return false;
+  running_.insert(process);
+  return true;
+}
+
+void StoppablePrograms::Return(HANDLE process) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  running_.erase(process);
+}
+
 std::optional<unsigned long> RunProgramForExitCode(int showCommand,
                                                    const std::wstring& workingFolder,
                                                    const std::wstring& file,
-                                                   const std::wstring& parameters) {
+                                                   const std::wstring& parameters,
+                                                   StoppablePrograms* stoppable) {
   bool started = false;
   ScopedHandle process = Start(showCommand, workingFolder, file, parameters, started);
-  if (!process.valid() || WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0)
-    return std::nullopt;
+  if (!process.valid()) return std::nullopt;
+  if (stoppable && !stoppable->Lend(process.get())) TerminateProcess(process.get(), 1);
+  const DWORD waited = WaitForSingleObject(process.get(), INFINITE);
+  if (stoppable) stoppable->Return(process.get());
+  if (waited != WAIT_OBJECT_0) return std::nullopt;
   DWORD code = 0;
   if (!GetExitCodeProcess(process.get(), &code)) return std::nullopt;
   return code;

@@ -1,21 +1,46 @@
 // Starting programs and finding or ending running processes by executable name.
 #pragma once
 
+#include <windows.h>
+
+#include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 
-// Starts `file` through the shell ("open") with the given parameters, working folder
-// and show command. With `wait`, blocks until the program ends; its exit code does not
-// matter. False when the program could not be started; a failed start shows nothing.
+// Programs that another thread may have to end (a cancel ends a running extractor pass):
+// RunProgramForExitCode lends each such program's process here while it waits for it.
+class StoppablePrograms {
+ public:
+  // Ends every program lent now and every one lent later.
+  void StopAll();
+
+  // False once stopped: the program is then the caller's to end.
+  bool Lend(HANDLE process);
+  void Return(HANDLE process);
+
+ private:
+  std::mutex mutex_;
+  std::set<HANDLE> running_;
+  bool stopped_ = false;
+};
+
+// Starts `file` with the given parameters, working folder and show command: a program
+// given by its full path directly, anything else (and a program that asks for rights
+// this process lacks) through the shell. With `wait`, blocks until the program ends; its
+// exit code does not matter. False when the program could not be started; a failed start
+// shows nothing.
 bool RunProgram(int showCommand, bool wait, const std::wstring& workingFolder,
                 const std::wstring& file, const std::wstring& parameters);
 
 // As RunProgram with waiting, for a program whose outcome matters: the exit code once
 // it has ended, or no value when it could not be started (or its end not be waited for).
+// With `stoppable`, a StopAll there ends the program (exit code 1).
 std::optional<unsigned long> RunProgramForExitCode(int showCommand,
                                                    const std::wstring& workingFolder,
                                                    const std::wstring& file,
-                                                   const std::wstring& parameters);
+                                                   const std::wstring& parameters,
+                                                   StoppablePrograms* stoppable = nullptr);
 
 // Whether a process with this executable file name (no folder; letter case ignored) runs.
 bool IsProcessRunning(const std::wstring& exeName);

@@ -8,8 +8,7 @@ enum AppMessage : UINT {
   // Worker threads reach the main window through these (sent, so calls keep their order).
   kMsgSetStage = kAppMessageFirst,  // wParam: stage
   kMsgSetProgressPos,               // wParam: position 0..100
-  kMsgSetProgressCreep,             // wParam: 1 starts timer 2, 0 stops it
-  kMsgQueryInstallFolder,           // lParam: std::wstring* that receives the folder
+  kMsgSetProgressCreep,             // wParam: 1 starts the creep timer, 0 stops it
   kMsgEndFromWorker,                // the workflow is done: the window ends
   kAppMessageLast = kMsgEndFromWorker,
 };

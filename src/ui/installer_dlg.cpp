@@ -3,8 +3,6 @@
 
 #include <commctrl.h>
 
-#include <ctime>
-
 #include "resource_ids.h"
 #include "system/folder_set.h"
 #include "ui/app_messages.h"
@@ -13,7 +11,6 @@
 #include "ui/main_layout.h"
 #include "ui/texts.h"
 #include "ui/window_placement.h"
-#include "workflow/start_parameters.h"
 
 namespace {
 
@@ -45,8 +42,13 @@ CInstallerDlg::CInstallerDlg()
                  IDB_CHECK_UNTICKED_FOCUS, this),
       m_osOk(IDC_OS_OK, IDC_OS_OK, IDC_OS_OK, IDC_OS_OK, 0, this) {}
 
+void CInstallerDlg::Run() {
+  DoModal();
+  m_bWindowGone = true;
+  m_controller.Finish();
+}
+
 BOOL CInstallerDlg::OnInitDialog() {
-  m_uiThreadId = GetCurrentThreadId();
   PlaceWindow();
 
   const std::wstring aboutText = LoadDisplayText(IDS_ABOUTBOX);
@@ -58,27 +60,19 @@ BOOL CInstallerDlg::OnInitDialog() {
   SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_s(&local, &now);
-  m_strStartTime = FormatStartTime(local);
   SetWindowTextW(hwnd(), LoadDisplayText(IDS_CAPTION).c_str());
 
   m_close.Create(hwnd(), ToRect(kCloseRect), L"");
-  m_close.SetFocusProxy(IDC_PROXY_CLOSE);
   m_minimize.Create(hwnd(), ToRect(kMinimizeRect), L"");
-  m_minimize.SetFocusProxy(IDC_PROXY_MINIMIZE);
-
   CreateFonts();
   CreateStatusArea();
   CreateFolderRow();
   CreateLicenceGroup();
   CreateOsPage();
-  SetProxyCaptions();
+  ConnectControls();
   m_framePainter.Attach(hwnd());
 
-  SetStage(kStageChecking);
-  StartWorker(MainFlowThread);
+  m_controller.Start();
 
   for (int proxy : {IDC_FOCUS_SINK, IDC_PROXY_CANCEL, IDC_PROXY_CONTINUE, IDC_PROXY_CHECKBOX})
     SetWindowPos(Item(proxy), nullptr, 0, 0, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -135,18 +129,14 @@ void CInstallerDlg::CreateFolderRow() {
   Place(label, row.label);
   m_folderField.Create(hwnd(), ToRect(row.field), IDC_INSTALL_FOLDER);
   m_browse.Create(hwnd(), ToRect(row.browse), L"");
-  m_browse.SetFocusProxy(IDC_PROXY_BROWSE);
 }
 
 void CInstallerDlg::CreateLicenceGroup() {
   m_checkBox.Create(hwnd(), ToRect(kCheckBoxRect), L"");
-  m_checkBox.SetFocusProxy(IDC_PROXY_CHECKBOX);
   m_licenceLine.Create(hwnd(), ToRect(kLicenceLineRect));
   m_continue.Create(hwnd(), ToRect(kContinueRect), LoadDisplayText(IDS_CONTINUE));
-  m_continue.SetFocusProxy(IDC_PROXY_CONTINUE);
   m_continue.SetEnabled(false);
   m_cancel.Create(hwnd(), ToRect(kCancelRect), LoadDisplayText(IDS_CANCEL));
-  m_cancel.SetFocusProxy(IDC_PROXY_CANCEL);
 }
 
 void CInstallerDlg::CreateOsPage() {
@@ -176,33 +166,22 @@ void CInstallerDlg::CreateOsPage() {
   m_osOk.Create(hwnd(), ToRect(kOsOkRect), LoadDisplayText(IDS_OK));
 }
 
-// The zero-size proxies carry the focus for the drawn controls; a screen reader following
-// the focus reads their captions.
-void CInstallerDlg::SetProxyCaptions() {
-  const std::pair<int, unsigned> captions[] = {
-      {IDC_PROXY_CONTINUE, IDS_CONTINUE},    {IDC_PROXY_CANCEL, IDS_CANCEL},
-      {IDC_PROXY_LINK0, IDS_LICENSE_TERMS},  {IDC_PROXY_LINK1, IDS_LICENSE_PRIVACY},
-      {IDC_PROXY_LINK2, IDS_LICENSE_EULA},   {IDC_PROXY_BROWSE, IDS_INSTALL_TO},
-  };
-  for (const auto& [proxy, textId] : captions)
-    SetWindowTextW(Item(proxy), LoadDisplayText(textId).c_str());
-}
-
-void CInstallerDlg::StartWorker(LPTHREAD_START_ROUTINE routine) {
-  // Never joined: the process ends with the window, and the workers with it.
-  ScopedHandle thread(
-      CreateThread(nullptr, 0, routine, static_cast<IInstallerHost*>(this), 0, nullptr));
-}
-
 LRESULT CInstallerDlg::OnWindowThread(UINT message, WPARAM wParam, LPARAM lParam) const {
   // On the window's own thread SendMessageW calls the window procedure directly; from a
   // worker it waits until the window thread has handled it, so calls keep their order.
+  // The window thread handles sent messages while it waits for the worker to end.
   HWND window = hwnd();
-  return window ? SendMessageW(window, message, wParam, lParam) : 0;
+  if (m_bWindowGone || !window) return 0;
+  return SendMessageW(window, message, wParam, lParam);
 }
 
-void CInstallerDlg::SetStage(int stage) {
+void CInstallerDlg::ShowStage(Stage stage) {
   OnWindowThread(kMsgSetStage, static_cast<WPARAM>(stage));
+}
+
+void CInstallerDlg::ShowFailure(Failure failure) {
+  m_failure = failure;
+  ShowStage(Stage::kFailed);
 }
 
 void CInstallerDlg::SetProgressPos(int position) {
@@ -217,31 +196,10 @@ void CInstallerDlg::Close() {
   OnWindowThread(kMsgEndFromWorker, 0);
 }
 
-HostWindowRect CInstallerDlg::WindowRect() const {
+ViewRect CInstallerDlg::Placement() const {
   RECT rect{};
-  if (hwnd()) GetWindowRect(hwnd(), &rect);
-  return HostWindowRect{rect.left, rect.top, rect.right, rect.bottom};
-}
-
-std::wstring CInstallerDlg::InstallFolder() const {
-  std::wstring folder;
-  OnWindowThread(kMsgQueryInstallFolder, 0, reinterpret_cast<LPARAM>(&folder));
-  return folder;
-}
-
-// Runs on the download worker: whichever of it and the folder picker ends last starts
-// the installation.
-void CInstallerDlg::DownloadFinished(bool ok) {
-  m_bDownloadOk = ok ? 1 : 0;
-  if (!ok || m_bBrowsing) return;
-  if (!InstallFolder().empty()) StartInstall();
-}
-
-void CInstallerDlg::StartInstall() {
-  if (m_bInstallStarted.exchange(true)) return;
-  SetStage(kStageInstalling);
-  SetProgressPos(0);
-  StartWorker(InstallThread);
+  if (!m_bWindowGone && hwnd()) GetWindowRect(hwnd(), &rect);
+  return ViewRect{rect.left, rect.top, rect.right, rect.bottom};
 }
 
 void CInstallerDlg::SetTabStop(int id, bool on) {
@@ -253,7 +211,7 @@ void CInstallerDlg::SetTabStop(int id, bool on) {
 bool CInstallerDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (message) {
     case kMsgSetStage:
-      ApplyStage(static_cast<int>(wParam));
+      ApplyStage(static_cast<Stage>(wParam));
       return true;
     case kMsgSetProgressPos:
       SendMessageW(Item(IDC_PROGRESS), PBM_SETPOS, wParam, 0);
@@ -261,9 +219,6 @@ bool CInstallerDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
     case kMsgSetProgressCreep:
       if (wParam) SetTimer(hwnd(), kTimerProgressCreep, 1000, nullptr);
       else KillTimer(hwnd(), kTimerProgressCreep);
-      return true;
-    case kMsgQueryInstallFolder:
-      *reinterpret_cast<std::wstring*>(lParam) = m_strInstallFolder;
       return true;
     case WM_TIMER:
       OnTimer(wParam);

@@ -1,7 +1,7 @@
 // The installer's main window: borderless, 400 x 700, in the bottom-right corner of the
-// work area or where a restarted installer's predecessor stood. It shows one stage of the
-// installation at a time, runs the workflow's worker threads, offers the cancel
-// confirmation and the folder choice, and feeds download progress into its bar.
+// work area or where a restarted installer's predecessor stood. It is the workflow's view
+// (one stage at a time, the progress bar) and its input (Continue, the cancel
+// confirmation, the folder choice); the controller it owns runs the workflow.
 #pragma once
 
 #include <atomic>
@@ -15,30 +15,29 @@
 #include "ui/framework/dialog.h"
 #include "ui/licence/auto_line_static.h"
 #include "ui/stage_table.h"
-#include "workflow/install_worker.h"
-#include "workflow/installer_host.h"
+#include "workflow/workflow_controller.h"
+#include "workflow/workflow_view.h"
 
 class CInstallerDlg : public framework::Dialog,
-                      public IInstallerHost,
+                      public IWorkflowView,
                       private IDesignButtonOwner {
  public:
   CInstallerDlg();
 
-  // IInstallerHost: callable from any thread; window changes take effect on the window's
-  // own thread in the order asked for.
-  CInstallWorker& Worker() override { return m_worker; }
-  void SetStage(int stage) override;
+  // Runs the window until the run ends or the user leaves; the window is gone when it
+  // returns, and what the run still does (joining its worker, removing the Temp folder
+  // after a cancel) happens after that.
+  void Run();
+
+  // IWorkflowView: callable from any thread; window changes take effect on the window's
+  // own thread in the order asked for. Once the window is gone they do nothing.
+  void ShowStage(Stage stage) override;
+  void ShowFailure(Failure failure) override;
   void SetProgressPos(int position) override;
   void SetProgressTarget(int target) override { m_nProgressTarget = target; }
-  void SetErrorTextId(int textId) override { m_nErrorTextId = textId; }
   void SetProgressCreep(bool on) override;
-  void DownloadFinished(bool ok) override;
+  ViewRect Placement() const override;
   void Close() override;
-  bool IsExitPromptOpen() const override { return m_bExitPromptOpen != 0; }
-  bool IsCancelled() const override { return m_bCancelled != 0; }
-  HostWindowRect WindowRect() const override;
-  std::wstring InstallFolder() const override;
-  std::wstring StartTime() const override { return m_strStartTime; }
 
   int m_nInitLeft = 0;
   int m_nInitTop = 0;
@@ -62,22 +61,32 @@ class CInstallerDlg : public framework::Dialog,
   void CreateFolderRow();
   void CreateLicenceGroup();
   void CreateOsPage();
-  void SetProxyCaptions();
-  void StartWorker(LPTHREAD_START_ROUTINE routine);
+  void ConnectControls();
 
   // Stages (installer_dlg_stage.cpp).
-  void ApplyStage(int stage);
+  void ApplyStage(Stage stage);
   void ShowStatusLine(int textId, bool busy, bool progress);
   void HideStatusLine();
   void ShowFolderRow(FolderRow row);
   void ShowLicenceGroup(bool shown);
   void ShowWindowButtons(bool shown);
   void ShowOsPage(bool shown);
-  void StartInstall();
   void OnTimer(UINT_PTR id);
   HBRUSH ControlColor(HDC dc, HWND control);
 
   // Input (installer_dlg_input.cpp).
+  enum class Action { kLeave, kMinimize, kContinue, kBrowse, kTick, kDismissOsPage, kOpenLink };
+  // One drawn control: the button drawing it (none for a licence link), the zero-size
+  // proxy that carries its focus, the proxy's caption for screen readers, what it does.
+  struct DrawnControl {
+    CDesignButton CInstallerDlg::*button;
+    int controlId;
+    int proxyId;
+    unsigned captionId;
+    Action action;
+  };
+  static const DrawnControl kDrawnControls[];
+  void Act(Action action, bool ticked);
   int OnDesignButtonClick(int x, int y, int id, bool ticked) override;
   void OnContinue();
   void OnCheckBox(bool ticked);
@@ -99,8 +108,8 @@ class CInstallerDlg : public framework::Dialog,
   HWND Item(int id) const { return GetDlgItem(hwnd(), id); }
   void SetTabStop(int id, bool on);
 
-  CInstallWorker m_worker;
-  DWORD m_uiThreadId = 0;
+  std::atomic<bool> m_bWindowGone{false};  // before the controller, which outlives the window
+  CWorkflowController m_controller{*this};
 
   CDesignProgress m_progress;
   CDesignButton m_close;
@@ -122,20 +131,14 @@ class CInstallerDlg : public framework::Dialog,
   ScopedBrush m_whiteBrush;
   ScopedBitmap m_osPicture;  // shown by 1022, which does not free it
 
-  // Shared with the workers: written on one side, polled on the other.
+  // Shared with the worker: written on one side, read on the other.
   std::atomic<int> m_nProgressTarget{0};
-  std::atomic<int> m_nErrorTextId{0};
-  std::atomic<int> m_bExitPromptOpen{0};
-  std::atomic<int> m_bCancelled{0};
-  std::atomic<int> m_bDownloadOk{0};
-  std::atomic<int> m_bBrowsing{0};
-  std::atomic<bool> m_bInstallStarted{false};  // the installation starts exactly once
+  std::atomic<Failure> m_failure{Failure::kUnknown};
 
   // Interface thread only.
-  std::wstring m_strInstallFolder;
+  std::wstring m_strInstallFolder;  // the folder the row shows
   int m_bRedStatus = 0;
   int m_bWindowButtons = 0;
   int m_bInstallingLabel = 0;
   int m_bEscapePressed = 0;  // the window saw Escape go down and waits for its release
-  std::wstring m_strStartTime;
 };

@@ -6,16 +6,13 @@
 
 #include "base/path_util.h"
 #include "resource_ids.h"
-#include "system/folder_set.h"
-#include "system/folder_tree.h"
 #include "ui/cancel/cover_dlg.h"
 #include "ui/cancel/exit_option.h"
 #include "ui/installer_dlg.h"
+#include "ui/texts.h"
 #include "ui/window_placement.h"
 
 namespace {
-
-constexpr unsigned kCancelCleanupMs = 3000;
 
 // Keeps COM initialised on this thread for the folder picker's lifetime.
 class ScopedComApartment {
@@ -38,28 +35,53 @@ bool IsKey(const MSG& msg, UINT message, WPARAM key) {
 
 }  // namespace
 
-int CInstallerDlg::OnDesignButtonClick(int, int, int id, bool ticked) {
-  switch (id) {
-    case IDC_CLOSE:
-    case IDC_CANCEL: RunCancelFlow(); break;
-    case IDC_MINIMIZE: Minimize(); break;
-    case IDC_CONTINUE: OnContinue(); break;
-    case IDC_BROWSE: RunBrowseFlow(); break;
-    case IDC_CHECKBOX: OnCheckBox(ticked); break;
-    case IDC_OS_OK:
-      m_worker.m_heldFiles.ReleaseAll();  // the checked configuration, when it had to be signed
-      DeleteFolderTree(GetTempFolder());
+const CInstallerDlg::DrawnControl CInstallerDlg::kDrawnControls[] = {
+    {&CInstallerDlg::m_close, IDC_CLOSE, IDC_PROXY_CLOSE, 0, Action::kLeave},
+    {&CInstallerDlg::m_minimize, IDC_MINIMIZE, IDC_PROXY_MINIMIZE, 0, Action::kMinimize},
+    {&CInstallerDlg::m_continue, IDC_CONTINUE, IDC_PROXY_CONTINUE, IDS_CONTINUE, Action::kContinue},
+    {&CInstallerDlg::m_cancel, IDC_CANCEL, IDC_PROXY_CANCEL, IDS_CANCEL, Action::kLeave},
+    {&CInstallerDlg::m_browse, IDC_BROWSE, IDC_PROXY_BROWSE, IDS_INSTALL_TO, Action::kBrowse},
+    {&CInstallerDlg::m_checkBox, IDC_CHECKBOX, IDC_PROXY_CHECKBOX, 0, Action::kTick},
+    {&CInstallerDlg::m_osOk, IDC_OS_OK, 0, 0, Action::kDismissOsPage},
+    {nullptr, 0, IDC_PROXY_LINK0, IDS_LICENSE_TERMS, Action::kOpenLink},
+    {nullptr, 0, IDC_PROXY_LINK1, IDS_LICENSE_PRIVACY, Action::kOpenLink},
+    {nullptr, 0, IDC_PROXY_LINK2, IDS_LICENSE_EULA, Action::kOpenLink},
+};
+
+// The zero-size proxies carry the focus for the drawn controls; a screen reader following
+// the focus reads their captions.
+void CInstallerDlg::ConnectControls() {
+  for (const DrawnControl& control : kDrawnControls) {
+    if (control.button && control.proxyId) (this->*control.button).SetFocusProxy(control.proxyId);
+    if (control.captionId)
+      SetWindowTextW(Item(control.proxyId), LoadDisplayText(control.captionId).c_str());
+  }
+}
+
+// `ticked`: the check box's state after a click on it.
+void CInstallerDlg::Act(Action action, bool ticked) {
+  switch (action) {
+    case Action::kLeave: RunCancelFlow(); break;
+    case Action::kMinimize: Minimize(); break;
+    case Action::kContinue: OnContinue(); break;
+    case Action::kBrowse: RunBrowseFlow(); break;
+    case Action::kTick: OnCheckBox(ticked); break;
+    case Action::kDismissOsPage:
+      m_controller.Leave();
       EndDialog(IDOK);
       break;
+    case Action::kOpenLink: m_licenceLine.OpenFocusedLink(); break;
   }
+}
+
+int CInstallerDlg::OnDesignButtonClick(int, int, int id, bool ticked) {
+  for (const DrawnControl& control : kDrawnControls)
+    if (control.button && control.controlId == id) Act(control.action, ticked);
   return 1;
 }
 
 void CInstallerDlg::OnContinue() {
-  if (!m_continue.IsEnabled()) return;
-  SetStage(kStageDownloading);
-  SetProgressPos(0);
-  StartWorker(DownloadThread);
+  if (m_continue.IsEnabled()) m_controller.Continue();
 }
 
 void CInstallerDlg::OnCheckBox(bool ticked) {
@@ -74,26 +96,25 @@ void CInstallerDlg::Minimize() {
   SetTabStop(IDC_FOCUS_SINK, true);
 }
 
+// A confirmed cancel closes the window at once: the controller stops what runs, and
+// the Temp folder is removed once the window is gone.
 void CInstallerDlg::RunCancelFlow() {
-  if (m_bExitPromptOpen) return;  // already asking
+  if (m_controller.IsCancelPromptOpen()) return;  // already asking
   CCoverDlg cover;
   cover.CreateModeless(hwnd());
   ShowWindow(cover.hwnd(), SW_SHOWNOACTIVATE);
-  m_bExitPromptOpen = 1;
+  m_controller.OpenCancelPrompt();
   RECT window{};
   GetWindowRect(hwnd(), &window);
   SetWindowPos(cover.hwnd(), nullptr, window.left, window.top, kMainWindowWidth,
                kMainWindowHeight, SWP_NOZORDER | SWP_NOACTIVATE);
-  m_bCancelled = 0;
   CExitOption confirmation;
   confirmation.DoModal(hwnd());
-  m_bExitPromptOpen = 0;
-  if (confirmation.Result() == 1) {
-    m_bCancelled = 1;
-    // A download still running lets go of its file at its next chunk; checked files
-    // waiting to run are let go of now.
-    m_worker.m_heldFiles.ReleaseAll();
-    DeleteFolderTreeWithin(GetTempFolder(), kCancelCleanupMs);
+  const bool cancel = confirmation.Result() == 1;
+  m_controller.AnswerCancelPrompt(cancel);
+  if (cancel) {
+    // Hidden now: ending the modal loop and destroying the window can take a moment.
+    ShowWindow(hwnd(), SW_HIDE);
     EndDialog(IDOK);
     return;
   }
@@ -101,7 +122,8 @@ void CInstallerDlg::RunCancelFlow() {
 }
 
 void CInstallerDlg::RunBrowseFlow() {
-  m_bBrowsing = 1;
+  m_controller.BeginFolderChoice();
+  std::wstring chosen;
   {
     ScopedComApartment com;
     BROWSEINFOW browse{};
@@ -110,15 +132,13 @@ void CInstallerDlg::RunBrowseFlow() {
     browse.ulFlags = BIF_NEWDIALOGSTYLE | BIF_RETURNONLYFSDIRS;
     if (PIDLIST_ABSOLUTE picked = SHBrowseForFolderW(&browse)) {
       wchar_t path[MAX_PATH] = {};
-      if (SHGetPathFromIDListW(picked, path)) {
-        m_strInstallFolder = AppendProductFolder(path);
-        SetWindowTextW(m_folderField.hwnd(), m_strInstallFolder.c_str());
-      }
+      if (SHGetPathFromIDListW(picked, path)) chosen = AppendProductFolder(path);
       CoTaskMemFree(picked);
     }
   }
-  m_bBrowsing = 0;
-  if (m_bDownloadOk && !m_strInstallFolder.empty()) StartInstall();
+  m_controller.EndFolderChoice(chosen);
+  m_strInstallFolder = m_controller.InstallFolder();
+  SetWindowTextW(m_folderField.hwnd(), m_strInstallFolder.c_str());
 }
 
 void CInstallerDlg::ShowAboutBox() {
@@ -141,17 +161,14 @@ bool CInstallerDlg::KeyboardLocked() const {
 void CInstallerDlg::UpdateFocusLooks() {
   SetTabStop(IDC_FOCUS_SINK, false);
   HWND focus = GetFocus();
-  const std::pair<CDesignButton*, int> looks[] = {
-      {&m_cancel, IDC_PROXY_CANCEL},     {&m_continue, IDC_PROXY_CONTINUE},
-      {&m_checkBox, IDC_PROXY_CHECKBOX}, {&m_minimize, IDC_PROXY_MINIMIZE},
-      {&m_close, IDC_PROXY_CLOSE},       {&m_browse, IDC_PROXY_BROWSE},
-  };
-  for (const auto& [button, proxy] : looks) {
-    if (focus == Item(proxy)) button->SetFocusLook();
-    else button->ClearFocusLook();
+  bool onLink = false;
+  for (const DrawnControl& control : kDrawnControls) {
+    if (!control.proxyId) continue;
+    const bool focused = focus == Item(control.proxyId);
+    if (!control.button) onLink = onLink || focused;
+    else if (focused) (this->*control.button).SetFocusLook();
+    else (this->*control.button).ClearFocusLook();
   }
-  const bool onLink = focus == Item(IDC_PROXY_LINK0) || focus == Item(IDC_PROXY_LINK1) ||
-                      focus == Item(IDC_PROXY_LINK2);
   if (onLink) m_licenceLine.ShowLinkFocus();
   else m_licenceLine.ClearLinkFocus();
   InvalidateRect(hwnd(), nullptr, FALSE);
@@ -160,20 +177,11 @@ void CInstallerDlg::UpdateFocusLooks() {
 // Space or Enter on a proxy does what a click on its drawn control does.
 bool CInstallerDlg::ActOnFocusedProxy() {
   const int proxy = GetDlgCtrlID(GetFocus());
-  switch (proxy) {
-    case IDC_PROXY_CONTINUE: OnContinue(); return true;
-    case IDC_PROXY_CANCEL:
-    case IDC_PROXY_CLOSE: RunCancelFlow(); return true;
-    case IDC_PROXY_CHECKBOX: {
-      const bool ticked = m_checkBox.ToggleTickByKeyboard();
-      OnCheckBox(ticked);
-      return true;
-    }
-    case IDC_PROXY_LINK0:
-    case IDC_PROXY_LINK1:
-    case IDC_PROXY_LINK2: m_licenceLine.OpenFocusedLink(); return true;
-    case IDC_PROXY_MINIMIZE: Minimize(); return true;
-    case IDC_PROXY_BROWSE: RunBrowseFlow(); return true;
+  for (const DrawnControl& control : kDrawnControls) {
+    if (!control.proxyId || control.proxyId != proxy) continue;
+    const bool ticked = control.action == Action::kTick && m_checkBox.ToggleTickByKeyboard();
+    Act(control.action, ticked);
+    return true;
   }
   return false;
 }

@@ -4,7 +4,6 @@
 #include <commctrl.h>
 
 #include "resource_ids.h"
-#include "system/folder_set.h"
 #include "ui/app_messages.h"
 #include "ui/controls/design_button_state.h"
 #include "ui/framework/gdi.h"
@@ -31,19 +30,16 @@ void Place(HWND control, const ControlRect& rect) {
 
 }  // namespace
 
-void CInstallerDlg::ApplyStage(int stage) {
-  m_bRedStatus = 0;
-  const std::optional<StageLayout> row = StageLayoutFor(stage, m_nErrorTextId);
-  if (row) {
-    if (row->stopsBusyTimer) KillTimer(hwnd(), kTimerBusyAnimation);
-    m_bRedStatus = row->red ? 1 : 0;
-    if (row->statusTextId != 0) ShowStatusLine(row->statusTextId, row->busy, row->progress);
-    else HideStatusLine();
-    ShowLicenceGroup(row->licenceGroup);
-    ShowFolderRow(row->folderRow);
-    ShowWindowButtons(row->windowButtons);
-    ShowOsPage(row->osPage);
-  }
+void CInstallerDlg::ApplyStage(Stage stage) {
+  const StageLayout row = StageLayoutFor(stage, m_failure);
+  if (row.stopsBusyTimer) KillTimer(hwnd(), kTimerBusyAnimation);
+  m_bRedStatus = row.red ? 1 : 0;
+  if (row.statusTextId != 0) ShowStatusLine(row.statusTextId, row.busy, row.progress);
+  else HideStatusLine();
+  ShowLicenceGroup(row.licenceGroup);
+  ShowFolderRow(row.folderRow);
+  ShowWindowButtons(row.windowButtons);
+  ShowOsPage(row.osPage);
   // The window has no WS_CLIPCHILDREN: its background is drawn over the controls, so the
   // controls must be painted again after it. A control that painted itself during the
   // changes above (the status line does when it is shown) would otherwise stay erased.
@@ -82,12 +78,8 @@ void CInstallerDlg::ShowFolderRow(FolderRow row) {
     SetTabStop(IDC_PROXY_BROWSE, false);
     return;
   }
+  m_strInstallFolder = m_controller.InstallFolder();
   if (row == FolderRow::kEditable) {
-    if (m_strInstallFolder.empty()) {
-      // An update goes where the product is installed, not beside it.
-      const std::wstring installed = m_worker.InstalledLocation();
-      m_strInstallFolder = installed.empty() ? GetDefaultInstallFolder() : installed;
-    }
     SetWindowTextW(m_folderField.hwnd(), m_strInstallFolder.c_str());
     Show(label, true);
     Show(m_folderField.hwnd(), true);

@@ -4,32 +4,58 @@
 
 namespace {
 
-constexpr bool kYes = true;
-constexpr bool kNo = false;
+struct StageRow {
+  Stage stage;
+  StageLayout layout;
+};
 
-StageLayout Row(int statusTextId, bool red, bool busy, bool progress, bool licenceGroup,
-                FolderRow folderRow, bool windowButtons, bool osPage, bool stopsBusyTimer) {
-  return StageLayout{statusTextId, red,           busy,   progress,      licenceGroup,
-                     folderRow,    windowButtons, osPage, stopsBusyTimer};
-}
+// The failed stage's status text is its failure's; the row holds 0 there.
+constexpr StageRow kStageRows[] = {
+    {Stage::kChecking, {.statusTextId = IDS_CHECKING_INTERNET, .busy = true, .windowButtons = true}},
+    {Stage::kOffline,
+     {.statusTextId = IDS_NO_INTERNET, .red = true, .busy = true, .windowButtons = true}},
+    {Stage::kUpdatingInstaller,
+     {.statusTextId = IDS_UPDATING_INSTALLER, .progress = true, .windowButtons = true,
+      .stopsBusyTimer = true}},
+    {Stage::kPreparing,
+     {.statusTextId = IDS_PREPARE_TO_INSTALL, .busy = true, .windowButtons = true}},
+    {Stage::kReady, {.licenceGroup = true, .stopsBusyTimer = true}},
+    {Stage::kDownloading,
+     {.statusTextId = IDS_DOWNLOADING, .progress = true, .folderRow = FolderRow::kEditable,
+      .windowButtons = true, .stopsBusyTimer = true}},
+    {Stage::kInstalling,
+     {.statusTextId = IDS_INSTALLING, .progress = true, .folderRow = FolderRow::kInstallingTo,
+      .stopsBusyTimer = true}},
+    {Stage::kStartingProduct, {.statusTextId = IDS_INSTALL_COMPLETE, .stopsBusyTimer = true}},
+    {Stage::kFailed, {.red = true, .windowButtons = true, .stopsBusyTimer = true}},
+    {Stage::kOsUnsupported, {.red = true, .osPage = true, .stopsBusyTimer = true}},
+};
+
+constexpr struct {
+  Failure failure;
+  int textId;
+} kFailureTexts[] = {
+    {Failure::kNoConnection, IDS_NO_INTERNET},
+    {Failure::kServerConfig, IDS_SERVER_CONFIG_ERROR},
+    {Failure::kUnknown, IDS_UNKNOWN_ERROR},
+    {Failure::kInstallFailed, IDS_CONNECTIVITY_FAILED},
+    {Failure::kDiskSpace, IDS_DISK_SPACE_FAILED},
+};
 
 }  // namespace
 
-std::optional<StageLayout> StageLayoutFor(int stage, int errorTextId) {
-  using enum FolderRow;
-  // Columns: status text, red, busy animation, progress bar, licence group, folder row,
-  // window buttons, unsupported-OS page, stops the busy animation's timer.
-  switch (stage) {
-    case 0: return Row(IDS_CHECKING_INTERNET, kNo, kYes, kNo, kNo, kHidden, kYes, kNo, kNo);
-    case 1: return Row(IDS_NO_INTERNET, kYes, kYes, kNo, kNo, kHidden, kYes, kNo, kNo);
-    case 2: return Row(IDS_UPDATING_INSTALLER, kNo, kNo, kYes, kNo, kHidden, kYes, kNo, kYes);
-    case 3: return Row(IDS_PREPARE_TO_INSTALL, kNo, kYes, kNo, kNo, kHidden, kYes, kNo, kNo);
-    case 4: return Row(0, kNo, kNo, kNo, kYes, kHidden, kNo, kNo, kYes);
-    case 5: return Row(IDS_DOWNLOADING, kNo, kNo, kYes, kNo, kEditable, kYes, kNo, kYes);
-    case 7: return Row(IDS_INSTALLING, kNo, kNo, kYes, kNo, kInstallingTo, kNo, kNo, kYes);
-    case 8: return Row(IDS_INSTALL_COMPLETE, kNo, kNo, kNo, kNo, kHidden, kNo, kNo, kYes);
-    case 9: return Row(errorTextId, kYes, kNo, kNo, kNo, kHidden, kYes, kNo, kYes);
-    case 10: return Row(0, kYes, kNo, kNo, kNo, kHidden, kNo, kYes, kYes);
-    default: return std::nullopt;
+int FailureTextId(Failure failure) {
+  for (const auto& entry : kFailureTexts)
+    if (entry.failure == failure) return entry.textId;
+  return IDS_UNKNOWN_ERROR;
+}
+
+StageLayout StageLayoutFor(Stage stage, Failure failure) {
+  for (const StageRow& row : kStageRows) {
+    if (row.stage != stage) continue;
+    StageLayout layout = row.layout;
+    if (stage == Stage::kFailed) layout.statusTextId = FailureTextId(failure);
+    return layout;
   }
+  return StageLayout{};
 }

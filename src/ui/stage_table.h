@@ -1,8 +1,8 @@
-// What the main window shows in each stage of the installation. Platform-free: one row
-// per stage, applied by the window's SetStage.
+// What the main window shows in each stage of the installation, and the text of each
+// failure. Platform-free: one row per stage, applied by the window when the stage changes.
 #pragma once
 
-#include <optional>
+#include "workflow/stage.h"
 
 enum class FolderRow { kHidden, kEditable, kInstallingTo };
 
@@ -18,6 +18,8 @@ struct StageLayout {
   bool stopsBusyTimer = false;
 };
 
-// The row of `stage`; `errorTextId` is the text the failed stage shows. No row for stage 6
-// or a number outside 0..10: the window then only repaints.
-std::optional<StageLayout> StageLayoutFor(int stage, int errorTextId);
+// The row of `stage`; the failed stage's status line says `failure`'s text.
+StageLayout StageLayoutFor(Stage stage, Failure failure);
+
+// The text the failed stage shows for `failure`.
+int FailureTextId(Failure failure);

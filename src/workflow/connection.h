@@ -1,7 +1,11 @@
 #pragma once
 
+class CancelState;
+
 // Whether the machine has a network connection (not whether a server answers).
 bool IsMachineConnected();
 
-// Returns once the machine is connected again, checking at once and then every 500 ms.
-void WaitForConnection();
+// Returns true once the machine is connected again, checking at once and then every
+// 500 ms; false when the user confirms cancelling first. With `logRetries`, every check
+// after the first is logged ("Retry: %d").
+bool WaitForConnection(const CancelState& cancel, bool logRetries = false);

@@ -2,11 +2,10 @@
 #include <windows.h>
 
 #include "base/unique_handle.h"
-#include "resource_ids.h"
 #include "system/folder_tree.h"
 #include "system/install_log.h"
 #include "system/integration_paths.h"
-#include "workflow/install_worker.h"
+#include "workflow/install_phase.h"
 
 namespace {
 
@@ -35,8 +34,7 @@ bool CopyPackageFile(const std::wstring& from, const std::wstring& to, bool over
 
 }  // namespace
 
-bool CInstallWorker::CopytoInstallPath(const std::wstring& source, const std::wstring& target,
-                                       IInstallerHost& dialog) {
+bool CopytoInstallPath(RunContext& run, const std::wstring& source, const std::wstring& target) {
   // An empty source would make the pattern "\*.*", the root of the current drive.
   if (source.empty() || target.empty()) {
     WriteInstallLog(L"CopytoInstallPath: no package folder or no install folder");
@@ -61,22 +59,28 @@ bool CInstallWorker::CopytoInstallPath(const std::wstring& source, const std::ws
       }
       CreateDirectoryW(to.c_str(), nullptr);
       // A file missing deep down is as missing as one at the top.
-      complete = CopytoInstallPath(from + name, to, dialog) && complete;
+      complete = CopytoInstallPath(run, from + name, to) && complete;
       continue;
     }
     const bool overLink = LeadsElsewhere(to);
     if (overLink)
       WriteInstallLog(L"CopytoInstallPath: %ls is a link, replaced by the file itself", to.c_str());
     if (!CopyPackageFile(from + name, to, overLink)) {
-      // In use or no space: say so, and wait until the file can be replaced.
+      // In use or no space: say so, and wait until the file can be replaced. The failed
+      // stage lets the user leave; the copy then ends where it stands.
       WriteInstallLog(L"CopytoInstallPath: %ls cannot be replaced (error %lu), retrying",
                       to.c_str(), GetLastError());
-      dialog.SetErrorTextId(IDS_DISK_SPACE_FAILED);
-      dialog.SetStage(kStageFailed);
-      while (!CopyPackageFile(from + name, to, overLink)) Sleep(kCopyRetryMs);
+      run.Fail(Failure::kDiskSpace);
+      while (!CopyPackageFile(from + name, to, overLink)) {
+        if (run.cancel.IsCancelled()) {
+          WriteInstallLog(L"CopytoInstallPath: left by the user while %ls was in use", to.c_str());
+          return false;
+        }
+        Sleep(kCopyRetryMs);
+      }
       WriteInstallLog(L"CopytoInstallPath: %ls replaced", to.c_str());
-      if (!dialog.IsExitPromptOpen()) dialog.SetProgressPos(60);
-      dialog.SetStage(kStageInstalling);
+      run.ShowProgress(60);
+      run.view.ShowStage(Stage::kInstalling);
     }
     if (!Exists(to)) return false;
   } while (FindNextFileW(find.get(), &found));

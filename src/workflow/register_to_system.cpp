@@ -4,7 +4,7 @@
 #include "base/product.h"
 #include "base/unique_handle.h"
 #include "build_config.h"
-#include "workflow/install_worker.h"
+#include "workflow/install_phase.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ bool SetDword(HKEY key, const wchar_t* name, DWORD value) {
 
 }  // namespace
 
-bool CInstallWorker::RegisterToSystem(const std::wstring& installPath) {
+bool RegisterToSystem(const std::wstring& installPath, const std::wstring& displayVersion) {
   ScopedRegKey key;
   const std::wstring path = std::wstring(kUninstallKey) + kProductName;
   if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
@@ -37,7 +37,7 @@ bool CInstallWorker::RegisterToSystem(const std::wstring& installPath) {
          SetText(key.get(), L"Publisher", kMakerName) &&
          SetText(key.get(), L"From", kMakerName) &&
          SetText(key.get(), L"HelpLink", L"http://" LUMETRA_WEB_HOST) &&
-         SetText(key.get(), L"DisplayVersion", m_config.m_application.version) &&
+         SetText(key.get(), L"DisplayVersion", displayVersion) &&
          SetText(key.get(), L"UninstallString", uninstaller) &&
          SetText(key.get(), L"DisplayIcon", uninstaller) &&
          SetDword(key.get(), L"NoModify", 1) && SetDword(key.get(), L"NoRepair", 1);

@@ -5,11 +5,13 @@ list(APPEND LUMETRA_CORE_SOURCES
   src/workflow/self_update_rules.cpp
   src/workflow/start_parameters.cpp)
 list(APPEND LUMETRA_WIN_SOURCES
+  src/workflow/configuration_phase.cpp
   src/workflow/connection.cpp
   src/workflow/copy_to_install_path.cpp
-  src/workflow/download_stage.cpp
-  src/workflow/install_stage.cpp
-  src/workflow/install_worker.cpp
+  src/workflow/download_phase.cpp
+  src/workflow/install_phase.cpp
   src/workflow/register_to_system.cpp
-  src/workflow/server_ini_signature.cpp
-  src/workflow/start_product.cpp)
+  src/workflow/run_context.cpp
+  src/workflow/self_update_phase.cpp
+  src/workflow/start_product.cpp
+  src/workflow/workflow_controller.cpp)

@@ -1,10 +1,9 @@
-// The download stage: fetches, verifies and unpacks the .NET Framework installer, the VC
-// runtime installer and the product package into the Temp folder, in that order.
+#include "workflow/download_phase.h"
+
 #include <shlwapi.h>
 
 #include "download/check_download_file.h"
 #include "download/http_download.h"
-#include "resource_ids.h"
 #include "system/folder_set.h"
 #include "system/folder_tree.h"
 #include "system/install_log.h"
@@ -12,32 +11,55 @@
 #include "workflow/connection.h"
 #include "workflow/download_stage_rules.h"
 #include "workflow/fetch_rules.h"
-#include "workflow/install_worker.h"
 
 namespace {
 
-constexpr DWORD kExitPromptPollMs = 100;
-constexpr DWORD kRetryPauseMs = 500;
-
 bool PathExists(const std::wstring& path) { return PathFileExistsW(path.c_str()) != FALSE; }
 
-// Waits for the network; the package's wait logs every check after the first one.
-void WaitForConnectionCounting() {
-  for (int retry = 0; !IsMachineConnected(); ++retry) {
-    Sleep(kRetryPauseMs);
-    WriteInstallLog(L"Retry: %d", retry);
+// One file of the phase: its record, its part of the bar, its result's extension and the
+// log lines of its failures.
+struct Item {
+  const PackageInfo& record;
+  int start;
+  int span;
+  const wchar_t* extension;
+  const wchar_t* failedOnline;
+  const wchar_t* failedOffline;
+  bool countRetries;  // the package's wait for the network logs "Retry: %d"
+};
+
+// One item, fetched until it is there: waits out network outages, fails the phase when
+// the network is present.
+DownloadEnd FetchItem(RunContext& run, int timeoutMs, const Item& item, std::wstring& result) {
+  for (;;) {
+    run.view.ShowStage(Stage::kDownloading);
+    run.view.SetProgressPos(item.start);
+    result = DownloadPackageItem(run, timeoutMs, item.start, item.span, item.extension,
+                                 item.record);
+    run.cancel.WaitWhilePromptOpen();
+    if (run.cancel.IsCancelled()) return DownloadEnd::kCancelled;
+    if (!result.empty()) return DownloadEnd::kReady;
+    if (IsMachineConnected()) {
+      WriteInstallLog(item.failedOnline);
+      run.Fail(Failure::kNoConnection);
+      return DownloadEnd::kFailed;
+    }
+    WriteInstallLog(item.failedOffline);
+    run.view.ShowStage(Stage::kOffline);
+    if (!WaitForConnection(run.cancel, item.countRetries)) return DownloadEnd::kCancelled;
   }
 }
 
 }  // namespace
 
-bool CInstallWorker::DecompressPackage(const std::wstring& archivePath, bool mustUnpack) {
+bool DecompressPackage(RunContext& run, const std::wstring& archivePath, bool mustUnpack) {
   const std::wstring temp = GetTempFolder();
   const std::wstring extractor = temp + L"\\7za.exe";
   if (!PathExists(extractor)) return false;
   if (archivePath.find(L'\\') == std::wstring::npos) return false;
   const std::optional<unsigned long> exitCode =
-      RunProgramForExitCode(SW_HIDE, temp + L"\\", extractor, ExtractorParameters(archivePath));
+      RunProgramForExitCode(SW_HIDE, temp + L"\\", extractor, ExtractorParameters(archivePath),
+                            &run.cancel.extractor());
   if (!exitCode) return false;
   // An installer need not be an archive at all: only the package has to unpack.
   if (mustUnpack && !ExtractorSucceeded(*exitCode)) {
@@ -47,9 +69,8 @@ bool CInstallWorker::DecompressPackage(const std::wstring& archivePath, bool mus
   return true;
 }
 
-std::wstring CInstallWorker::DownloadPackageItem(int start, int span,
-                                                 const std::wstring& extension,
-                                                 const PackageInfo& record) {
+std::wstring DownloadPackageItem(RunContext& run, int timeoutMs, int start, int span,
+                                 const std::wstring& extension, const PackageInfo& record) {
   WriteInstallLog(L"Download  start: %ls", record.url.c_str());
   // The name comes from the server: it must never point outside the Temp folder.
   const std::optional<std::wstring> name = SafeDownloadFileName(record.url);
@@ -58,18 +79,18 @@ std::wstring CInstallWorker::DownloadPackageItem(int start, int span,
     return std::wstring();
   }
   const std::wstring target = GetTempFolder() + L"\\" + *name;
-  const int result =
-      DownloadFile(m_nTimeout, OnDownloadProgress, record.url, target, start, span, m_pDlg);
+  const int result = DownloadFile(timeoutMs, OnDownloadProgress, record.url, target, start, span,
+                                  &run, &run.cancel.transfer());
   WriteInstallLog(L"Download finish: %ls", record.url.c_str());
   if (result != kDownloadComplete) {
     WriteInstallLog(L"Download failed");
     return std::wstring();
   }
   WriteInstallLog(L"Download ok");
-  if (!m_heldFiles.Hold(target) ||
+  if (!run.heldFiles.Hold(target) ||
       !CheckDownloadFile(target, record.md5, record.size, record.sha256)) {
     WriteInstallLog(L"CheckDownloadFile failed");
-    m_heldFiles.Release(target);
+    run.heldFiles.Release(target);
     // Kept, a full-size wrong file would pass for complete on every later attempt.
     DeleteFileW(target.c_str());
     return std::wstring();
@@ -79,9 +100,9 @@ std::wstring CInstallWorker::DownloadPackageItem(int start, int span,
   // must not mix with this package, nor pass for it when this one fails to unpack.
   const bool isPackage = extension.empty();
   if (isPackage && resultPath != target) DeleteFolderTree(resultPath);
-  const bool unpacked = DecompressPackage(target, isPackage);
+  const bool unpacked = DecompressPackage(run, target, isPackage);
   // The archive is done with once unpacked; an installer stays held until it has run.
-  if (isPackage || !unpacked) m_heldFiles.Release(target);
+  if (isPackage || !unpacked) run.heldFiles.Release(target);
   if (!unpacked) {
     WriteInstallLog(L"DecompressPackage failed");
     if (isPackage && resultPath != target) DeleteFolderTree(resultPath);
@@ -90,36 +111,11 @@ std::wstring CInstallWorker::DownloadPackageItem(int start, int span,
   return PathExists(resultPath) ? resultPath : std::wstring();
 }
 
-// One item, fetched until it is there: waits out network outages, fails the stage when
-// the network is present. The package's wait logs its retries.
-CInstallWorker::ItemOutcome CInstallWorker::FetchItem(const ItemPlan& plan, std::wstring& result) {
-  for (;;) {
-    m_pDlg->SetStage(kStageDownloading);
-    m_pDlg->SetProgressPos(plan.start);
-    result = DownloadPackageItem(plan.start, plan.span, plan.extension, plan.record);
-    while (m_pDlg->IsExitPromptOpen()) Sleep(kExitPromptPollMs);
-    if (m_pDlg->IsCancelled()) return ItemOutcome::kCancelled;
-    if (!result.empty()) return ItemOutcome::kReady;
-    if (IsMachineConnected()) {
-      WriteInstallLog(plan.failedOnline);
-      Fail(IDS_NO_INTERNET);
-      return ItemOutcome::kFailed;
-    }
-    WriteInstallLog(plan.failedOffline);
-    m_pDlg->SetStage(kStageOffline);
-    if (plan.countRetries)
-      WaitForConnectionCounting();
-    else
-      WaitForConnection();
-  }
-}
-
-bool CInstallWorker::DownloadStage(IInstallerHost& dialog) {
-  m_pDlg = &dialog;
+DownloadResult DownloadStage(RunContext& run, const DownloadInput& input) {
   WriteInstallLog(L"Download check .net framework");
-  const PackageInfo& nf = m_config.m_netFramework;
-  const PackageInfo& vc = m_config.m_vc2015x86;
-  const PackageInfo& app = m_config.m_application;
+  const PackageInfo& nf = input.netFramework;
+  const PackageInfo& vc = input.vc2015x86;
+  const PackageInfo& app = input.application;
   const bool nfNeeded = IsToBeFetched(nf), vcNeeded = IsToBeFetched(vc),
              appNeeded = IsToBeFetched(app);
   WriteInstallLog(nfNeeded ? L".net framework download needed"
@@ -135,7 +131,7 @@ bool CInstallWorker::DownloadStage(IInstallerHost& dialog) {
   WriteInstallLog(L"vc2015x86_start: %d, vc2015x86_part: %d.", shares.vcStart, shares.vcPart);
   WriteInstallLog(L"pk_start: %d, pk_part: %d.", shares.pkStart, shares.pkPart);
 
-  const ItemPlan items[] = {
+  const Item items[] = {
       {nf, shares.nfStart, shares.nfPart, L".exe",
        L"Download  netFramework failed for other reason, stop",
        L"Download netFramework failed for network disconnect, continue", false},
@@ -144,10 +140,13 @@ bool CInstallWorker::DownloadStage(IInstallerHost& dialog) {
       {app, shares.pkStart, shares.pkPart, L"", L"Download app failed for other reason, stop",
        L"Download app failed for network disconnect, continue", true},
   };
-  std::wstring* results[] = {&m_strNetSetup, &m_strVcSetup, &m_strPackage};
+  DownloadResult result;
+  std::wstring* paths[] = {&result.files.netSetup, &result.files.vcSetup, &result.files.package};
   for (size_t i = 0; i < 3; ++i) {
     if (!IsToBeFetched(items[i].record)) continue;
-    if (FetchItem(items[i], *results[i]) != ItemOutcome::kReady) return false;
+    result.end = FetchItem(run, input.timeoutMs, items[i], *paths[i]);
+    if (result.end != DownloadEnd::kReady) return result;
   }
-  return true;
+  result.end = DownloadEnd::kReady;
+  return result;
 }
