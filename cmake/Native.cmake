@@ -19,7 +19,7 @@ file(GLOB LUMETRA_NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/test
 add_executable(native_tests ${LUMETRA_NATIVE_TEST_SOURCES})
 target_include_directories(native_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(native_tests PRIVATE lumetra_core gtest gtest_main)
-gtest_discover_tests(native_tests PROPERTIES ENVIRONMENT "LUMETRA_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+gtest_discover_tests(native_tests EXTRA_ARGS --gtest_shuffle PROPERTIES ENVIRONMENT "LUMETRA_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 
 # Native programs for tests and the demo (the local release server, ...).
 file(GLOB LUMETRA_TOOL_CMAKE CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*/tool.cmake)

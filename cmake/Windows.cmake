@@ -176,7 +176,7 @@ set_tests_properties(release_server_start PROPERTIES FIXTURES_SETUP release_serv
 set_tests_properties(release_server_stop PROPERTIES FIXTURES_CLEANUP release_server)
 list(APPEND LUMETRA_TEST_ENV LUMETRA_RELEASE_SERVER_STATE=${LUMETRA_RELEASE_SERVER_STATE})
 
-add_test(NAME win_tests COMMAND win_tests --gtest_color=no)
+add_test(NAME win_tests COMMAND win_tests --gtest_color=no --gtest_shuffle)
 set_tests_properties(win_tests PROPERTIES FIXTURES_REQUIRED "wine_prefix;release_server"
                      ENVIRONMENT "${LUMETRA_TEST_ENV}" TIMEOUT 900)
 

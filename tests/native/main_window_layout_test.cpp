@@ -2,47 +2,71 @@
 
 #include <set>
 
+#include "native/stage_printers.h"
 #include "resource_ids.h"
 #include "ui/main_layout.h"
 #include "ui/stage_table.h"
 
 namespace {
 
-// The stages (0..10) whose row has `property`.
+constexpr Stage kAllStages[] = {
+    Stage::kChecking, Stage::kOffline,     Stage::kUpdatingInstaller, Stage::kPreparing,
+    Stage::kReady,    Stage::kDownloading, Stage::kInstalling,        Stage::kStartingProduct,
+    Stage::kFailed,   Stage::kOsUnsupported};
+constexpr Failure kAllFailures[] = {Failure::kNoConnection, Failure::kServerConfig,
+                                    Failure::kUnknown, Failure::kInstallFailed,
+                                    Failure::kDiskSpace};
+
+// The stages whose row has `property`.
 template <typename Property>
-std::set<int> StagesWhere(Property property) {
-  std::set<int> stages;
-  for (int stage = 0; stage <= 10; ++stage) {
-    const auto row = StageLayoutFor(stage, IDS_SERVER_CONFIG_ERROR);
-    if (row && property(*row)) stages.insert(stage);
-  }
+std::set<Stage> StagesWhere(Property property) {
+  std::set<Stage> stages;
+  for (Stage stage : kAllStages)
+    if (property(StageLayoutFor(stage, Failure::kServerConfig))) stages.insert(stage);
   return stages;
 }
 
 }  // namespace
 
 TEST(StageTable, EachElementShowsInItsStages) {
+  using enum Stage;
   EXPECT_EQ(StagesWhere([](const StageLayout& r) { return r.statusTextId != 0; }),
-            (std::set<int>{0, 1, 2, 3, 5, 7, 8, 9}));
-  EXPECT_EQ(StagesWhere([](const StageLayout& r) { return r.red; }), (std::set<int>{1, 9, 10}));
-  EXPECT_EQ(StagesWhere([](const StageLayout& r) { return r.busy; }), (std::set<int>{0, 1, 3}));
+            (std::set<Stage>{kChecking, kOffline, kUpdatingInstaller, kPreparing, kDownloading,
+                             kInstalling, kStartingProduct, kFailed}));
+  EXPECT_EQ(StagesWhere([](const StageLayout& r) { return r.red; }),
+            (std::set<Stage>{kOffline, kFailed, kOsUnsupported}));
+  EXPECT_EQ(StagesWhere([](const StageLayout& r) { return r.busy; }),
+            (std::set<Stage>{kChecking, kOffline, kPreparing}));
   EXPECT_EQ(StagesWhere([](const StageLayout& r) { return r.progress; }),
-            (std::set<int>{2, 5, 7}));
-  EXPECT_EQ(StagesWhere([](const StageLayout& r) { return r.licenceGroup; }), (std::set<int>{4}));
+            (std::set<Stage>{kUpdatingInstaller, kDownloading, kInstalling}));
+  EXPECT_EQ(StagesWhere([](const StageLayout& r) { return r.licenceGroup; }),
+            (std::set<Stage>{kReady}));
   EXPECT_EQ(StagesWhere([](const StageLayout& r) { return r.windowButtons; }),
-            (std::set<int>{0, 1, 2, 3, 5, 9}));
-  EXPECT_EQ(StagesWhere([](const StageLayout& r) { return r.osPage; }), (std::set<int>{10}));
+            (std::set<Stage>{kChecking, kOffline, kUpdatingInstaller, kPreparing, kDownloading,
+                             kFailed}));
+  EXPECT_EQ(StagesWhere([](const StageLayout& r) { return r.osPage; }),
+            (std::set<Stage>{kOsUnsupported}));
   EXPECT_EQ(StagesWhere([](const StageLayout& r) { return r.stopsBusyTimer; }),
-            (std::set<int>{2, 4, 5, 7, 8, 9, 10}));
-  EXPECT_EQ(StageLayoutFor(5, 0)->folderRow, FolderRow::kEditable);
-  EXPECT_EQ(StageLayoutFor(7, 0)->folderRow, FolderRow::kInstallingTo);
+            (std::set<Stage>{kUpdatingInstaller, kReady, kDownloading, kInstalling,
+                             kStartingProduct, kFailed, kOsUnsupported}));
+  EXPECT_EQ(StageLayoutFor(kDownloading, Failure::kNoConnection).folderRow, FolderRow::kEditable);
+  EXPECT_EQ(StageLayoutFor(kInstalling, Failure::kNoConnection).folderRow,
+            FolderRow::kInstallingTo);
 }
 
-TEST(StageTable, FailedStageShowsTheWorkersTextAndOtherNumbersOnlyRepaint) {
-  EXPECT_EQ(StageLayoutFor(9, IDS_DISK_SPACE_FAILED)->statusTextId, IDS_DISK_SPACE_FAILED);
-  EXPECT_EQ(StageLayoutFor(1, 0)->statusTextId, IDS_NO_INTERNET);
-  EXPECT_EQ(StageLayoutFor(8, 0)->statusTextId, IDS_INSTALL_COMPLETE);
-  for (int stage : {-1, 6, 11, 1000}) EXPECT_FALSE(StageLayoutFor(stage, 0)) << stage;
+TEST(StageTable, FailedStageShowsItsFailuresTextAndOtherStagesTheirOwn) {
+  EXPECT_EQ(FailureTextId(Failure::kNoConnection), IDS_NO_INTERNET);
+  EXPECT_EQ(FailureTextId(Failure::kServerConfig), IDS_SERVER_CONFIG_ERROR);
+  EXPECT_EQ(FailureTextId(Failure::kUnknown), IDS_UNKNOWN_ERROR);
+  EXPECT_EQ(FailureTextId(Failure::kInstallFailed), IDS_CONNECTIVITY_FAILED);
+  EXPECT_EQ(FailureTextId(Failure::kDiskSpace), IDS_DISK_SPACE_FAILED);
+  for (Failure failure : kAllFailures) {
+    SCOPED_TRACE(FailureName(failure));
+    EXPECT_EQ(StageLayoutFor(Stage::kFailed, failure).statusTextId, FailureTextId(failure));
+    EXPECT_EQ(StageLayoutFor(Stage::kOffline, failure).statusTextId, IDS_NO_INTERNET);
+    EXPECT_EQ(StageLayoutFor(Stage::kStartingProduct, failure).statusTextId, IDS_INSTALL_COMPLETE);
+    EXPECT_EQ(StageLayoutFor(Stage::kReady, failure).statusTextId, 0);
+  }
 }
 
 TEST(StatusLine, WrapsOnlyBeyondThreeHundredPixelsKeepingItsBottom) {

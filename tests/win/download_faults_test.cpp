@@ -23,7 +23,7 @@ TEST(DownloadFaults, WholeFileForARangedRequestStartsTheFileOver) {
   ReleaseServer server;
   REQUIRE_RELEASE_SERVER(server);
   const std::string bytes = server.Publish(L"whole-again.bin", 800000, 11);
-  const std::wstring destination = ScratchFolder(L"whole-again") + L"\\whole-again.bin";
+  const std::wstring destination = ScratchFolder("download-whole-again") + L"\\whole-again.bin";
   WriteFileBytes(destination, bytes.substr(0, 12345));
 
   const std::wstring target = server.Fault(L"ignore-range") + L"/whole-again.bin";
@@ -38,7 +38,7 @@ TEST(DownloadFaults, NothingPastTheEndOfACompleteFileIsSuccess) {
   ReleaseServer server;
   REQUIRE_RELEASE_SERVER(server);
   const std::string bytes = server.Publish(L"already-whole.bin", 300000, 12);
-  const std::wstring destination = ScratchFolder(L"already-whole") + L"\\already-whole.bin";
+  const std::wstring destination = ScratchFolder("download-already-whole") + L"\\already-whole.bin";
   WriteFileBytes(destination, bytes);
 
   ProgressRecord progress;
@@ -57,7 +57,7 @@ TEST(DownloadFaults, FileLongerThanTheServersIsFetchedAgain) {
   ReleaseServer server;
   REQUIRE_RELEASE_SERVER(server);
   const std::string bytes = server.Publish(L"over-long.bin", 300000, 13);
-  const std::wstring destination = ScratchFolder(L"over-long") + L"\\over-long.bin";
+  const std::wstring destination = ScratchFolder("download-over-long") + L"\\over-long.bin";
   WriteFileBytes(destination, bytes + std::string(100, 'x'));
 
   EXPECT_EQ(Fetch(server.Url(L"/over-long.bin"), destination), 0);
@@ -72,7 +72,7 @@ TEST(DownloadFaults, ResumptionsThatBringNothingEndTheCall) {
   ReleaseServer server;
   REQUIRE_RELEASE_SERVER(server);
   const std::string bytes = server.Publish(L"no-progress.bin", 900000, 14);
-  const std::wstring folder = ScratchFolder(L"no-progress");
+  const std::wstring folder = ScratchFolder("download-no-progress");
 
   // Every answer dies at the same byte, by a clean close or by a reset.
   struct Case {
@@ -105,7 +105,7 @@ TEST(DownloadFaults, StalledServerCannotHoldTheCall) {
   ReleaseServer server;
   REQUIRE_RELEASE_SERVER(server);
   const std::string bytes = server.Publish(L"stall.bin", 700000, 15);
-  const std::wstring folder = ScratchFolder(L"stall");
+  const std::wstring folder = ScratchFolder("download-stall");
   constexpr int kTimeoutMs = 1500;
 
   // No answer at all: three sends, each bounded by the time-out.
@@ -131,7 +131,7 @@ TEST(DownloadFaults, RangeFromAnotherOffsetIsNotAppended) {
   ReleaseServer server;
   REQUIRE_RELEASE_SERVER(server);
   const std::string bytes = server.Publish(L"other-offset.bin", 600000, 16);
-  const std::wstring destination = ScratchFolder(L"other-offset") + L"\\other-offset.bin";
+  const std::wstring destination = ScratchFolder("download-other-offset") + L"\\other-offset.bin";
   WriteFileBytes(destination, bytes.substr(0, 250000));
 
   const std::wstring target = server.Fault(L"offset=1000,once") + L"/other-offset.bin";
@@ -150,7 +150,7 @@ TEST(DownloadFaults, RangeFromAnotherOffsetIsNotAppended) {
 TEST(DownloadFaults, FileReplacedOnTheServerBetweenAttemptsEndsAtItsNewLength) {
   ReleaseServer server;
   REQUIRE_RELEASE_SERVER(server);
-  const std::wstring folder = ScratchFolder(L"replaced");
+  const std::wstring folder = ScratchFolder("download-replaced");
   const std::wstring release = ServerState() + L"\\release\\";
   for (const size_t newSize : {200000u, 900000u}) {
     const std::wstring name = FormatWide(L"replaced-%u.bin", static_cast<unsigned>(newSize));

@@ -21,7 +21,7 @@ TEST(DownloadFile, ResumesPartialFileWithRangeHeaderAndCountsItInTheTotal) {
   ReleaseServer server;
   REQUIRE_RELEASE_SERVER(server);
   const std::string bytes = server.Publish(L"resume-partial.bin", 1300000, 1);
-  const std::wstring destination = ScratchFolder(L"resume-partial") + L"\\resume-partial.bin";
+  const std::wstring destination = ScratchFolder("download-resume-partial") + L"\\resume-partial.bin";
   const size_t present = 300001;
   WriteFileBytes(destination, bytes.substr(0, present));
 
@@ -45,7 +45,7 @@ TEST(DownloadFile, FreshFileAsksWithoutRangeAndRefusesA206) {
   ReleaseServer server;
   REQUIRE_RELEASE_SERVER(server);
   const std::string bytes = server.Publish(L"fresh.bin", 70000, 2);
-  const std::wstring folder = ScratchFolder(L"fresh");
+  const std::wstring folder = ScratchFolder("download-fresh");
   EXPECT_EQ(Fetch(server.Url(L"/fresh.bin"), folder + L"\\fresh.bin"), 0);
   EXPECT_EQ(ReadFileBytes(folder + L"\\fresh.bin"), bytes);
   ASSERT_EQ(server.Requests("/fresh.bin").size(), 1u);
@@ -60,7 +60,7 @@ TEST(DownloadFile, AnswerWithoutContentLengthWritesNothing) {
   ReleaseServer server;
   REQUIRE_RELEASE_SERVER(server);
   server.Publish(L"chunked.bin", 100000, 3);
-  const std::wstring destination = ScratchFolder(L"chunked") + L"\\chunked.bin";
+  const std::wstring destination = ScratchFolder("download-chunked") + L"\\chunked.bin";
   ProgressRecord progress;
   EXPECT_EQ(Fetch(server.Url(server.Fault(L"chunked") + L"/chunked.bin"), destination, &progress), 3);
   EXPECT_EQ(FileSize(destination), 0u);
@@ -71,7 +71,7 @@ TEST(DownloadFile, ConnectionDroppedMidBodyIsResumedToTheSameBytes) {
   ReleaseServer server;
   REQUIRE_RELEASE_SERVER(server);
   const std::string bytes = server.Publish(L"dropped.bin", 1500000, 4);
-  const std::wstring folder = ScratchFolder(L"dropped");
+  const std::wstring folder = ScratchFolder("download-dropped");
   const size_t retriesBefore = InstallLogCount("Network disconnect, retry!");
 
   // A clean close reads as an early end; a reset reads as an error. Both resume.
@@ -98,7 +98,7 @@ TEST(DownloadFile, AnnouncedLengthNeverReachedFailsAndKeepsTheBytes) {
   ReleaseServer server;
   REQUIRE_RELEASE_SERVER(server);
   const std::string bytes = server.Publish(L"short.bin", 200000, 5);
-  const std::wstring destination = ScratchFolder(L"short") + L"\\short.bin";
+  const std::wstring destination = ScratchFolder("download-short") + L"\\short.bin";
   TraceCapture traces;
   EXPECT_EQ(Fetch(server.Url(server.Fault(L"length=250000") + L"/short.bin"), destination), 1);
   EXPECT_TRUE(traces.Contains(L"Download failed: " + destination));
@@ -108,7 +108,7 @@ TEST(DownloadFile, AnnouncedLengthNeverReachedFailsAndKeepsTheBytes) {
 TEST(DownloadFile, StatusNotFoundAndNothingListeningFail) {
   ReleaseServer server;
   REQUIRE_RELEASE_SERVER(server);
-  const std::wstring folder = ScratchFolder(L"not-found");
+  const std::wstring folder = ScratchFolder("download-not-found");
   TraceCapture traces;
   EXPECT_EQ(Fetch(server.Url(L"/no-such-file.bin"), folder + L"\\missing.bin"), 1);
   EXPECT_TRUE(traces.Contains(L"Connection failed: " + folder + L"\\missing.bin"));
@@ -121,7 +121,7 @@ TEST(DownloadFile, CancelKeepsTheChunkAlreadyWritten) {
   ReleaseServer server;
   REQUIRE_RELEASE_SERVER(server);
   const std::string bytes = server.Publish(L"cancel.bin", 2000000, 6);
-  const std::wstring destination = ScratchFolder(L"cancel") + L"\\cancel.bin";
+  const std::wstring destination = ScratchFolder("download-cancel") + L"\\cancel.bin";
   ProgressRecord progress;
   progress.cancelAtCall = 1;  // the first call after a chunk
   TraceCapture traces;
@@ -135,7 +135,7 @@ TEST(DownloadFile, RunsToTheEndWithoutCallbackAndWithZeroSpan) {
   ReleaseServer server;
   REQUIRE_RELEASE_SERVER(server);
   const std::string bytes = server.Publish(L"quiet.bin", 1200000, 7);
-  const std::wstring folder = ScratchFolder(L"quiet");
+  const std::wstring folder = ScratchFolder("download-quiet");
   EXPECT_EQ(Fetch(server.Url(L"/quiet.bin"), folder + L"\\no-callback.bin"), 0);
   EXPECT_EQ(ReadFileBytes(folder + L"\\no-callback.bin"), bytes);
 
@@ -156,7 +156,7 @@ TEST(DownloadFile, SeedCopyInThePackageFolderIsTakenWithoutNetwork) {
   ASSERT_TRUE(CreateFolderPath(seedFolder));
   const std::string seed = PatternBytes(5000, 8);
   WriteFileBytes(seedFolder + L"\\seeded-package.7z", seed);
-  const std::wstring folder = ScratchFolder(L"seed");
+  const std::wstring folder = ScratchFolder("download-seed");
 
   EXPECT_EQ(Fetch(server.Url(L"/dist/seeded-package.7z"), folder + L"\\seeded.7z"), 0);
   EXPECT_EQ(ReadFileBytes(folder + L"\\seeded.7z"), seed);
@@ -167,7 +167,7 @@ TEST(DownloadFile, SeedCopyInThePackageFolderIsTakenWithoutNetwork) {
 }
 
 TEST(DownloadFile, BadArgumentsAttemptNothing) {
-  const std::wstring destination = ScratchFolder(L"bad-arguments") + L"\\x.bin";
+  const std::wstring destination = ScratchFolder("download-bad-arguments") + L"\\x.bin";
   EXPECT_EQ(DownloadFile(kTimeoutMs, nullptr, L"", destination, 0, 100, nullptr), 3);
   EXPECT_EQ(DownloadFile(kTimeoutMs, nullptr, L"http://127.0.0.1/x.bin", L"", 0, 100, nullptr), 3);
   EXPECT_EQ(DownloadFile(kTimeoutMs, nullptr, L"not a url", destination, 0, 100, nullptr), 3);
@@ -180,7 +180,7 @@ TEST(DownloadFile, DestinationThatCannotBeOpenedFails) {
   ReleaseServer server;
   REQUIRE_RELEASE_SERVER(server);
   server.Publish(L"unwritable.bin", 1000, 9);
-  const std::wstring destination = ScratchFolder(L"unwritable") + L"\\missing\\unwritable.bin";
+  const std::wstring destination = ScratchFolder("download-unwritable") + L"\\missing\\unwritable.bin";
   TraceCapture traces;
   EXPECT_EQ(Fetch(server.Url(L"/unwritable.bin"), destination), 1);
   EXPECT_TRUE(traces.Contains(L"Exception Download failed: " + destination));

@@ -5,13 +5,14 @@
 
 #include <thread>
 
-#include "resource_ids.h"
 #include "win/stage_test_support.h"
+#include "workflow/download_phase.h"
 
 namespace {
 
 using namespace stage_test;
 using namespace workflow_test;
+using download_test::ReleaseFile;
 using download_test::ReleaseServer;
 using test_support::PathExists;
 using test_support::WaitUntil;
@@ -22,17 +23,25 @@ const std::map<std::wstring, std::string> kProductFiles = {
 class DownloadStageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResolveUserFolders();
-    StartLogAfresh();
+    MarkLogStart();
     PrepareTempFolder();
   }
-  void TearDown() override { DeleteFolderTree(GetTempFolder()); }
+  void TearDown() override {
+    run.heldFiles.ReleaseAll();
+    DeleteFolderTree(GetTempFolder());
+  }
 
-  CInstallWorker& worker() { return host.worker; }
-  bool Run() { return worker().DownloadStage(host); }
+  // The phase on `input`; true when everything is ready to install.
+  bool Run() {
+    result = DownloadStage(run, input);
+    return result.end == DownloadEnd::kReady;
+  }
 
   ReleaseServer server;
-  RecordingHost host;
+  RecordingView view;
+  RunContext run{view};
+  DownloadInput input;  // what the plan of the configuration gives the phase
+  DownloadResult result;
 };
 
 }  // namespace
@@ -40,15 +49,15 @@ class DownloadStageTest : public ::testing::Test {
 TEST_F(DownloadStageTest, OnlyThePackageTakesTheWholeBarAndUnpacksIntoTheTempFolder) {
   REQUIRE_RELEASE_SERVER(server);
   const Published package = PublishPackage(L"dl-Lumetra_1.2.7z", kProductFiles);
-  worker().m_config.m_application = Record(server.Url(L"/dl-Lumetra_1.2.7z"), package);
+  input.application = Record(server.Url(L"/dl-Lumetra_1.2.7z"), package);
 
   ASSERT_TRUE(Run());
 
-  EXPECT_EQ(worker().m_strPackage, GetTempFolder() + L"\\dl-Lumetra_1.2");
-  EXPECT_EQ(ReadFileBytes(worker().m_strPackage + L"\\data\\texts.bin"), "texts");
-  EXPECT_TRUE(worker().m_strNetSetup.empty());
-  EXPECT_EQ(host.Stages(), std::vector<int>{kStageDownloading});
-  EXPECT_EQ(host.progress, 100);
+  EXPECT_EQ(result.files.package, GetTempFolder() + L"\\dl-Lumetra_1.2");
+  EXPECT_EQ(ReadFileBytes(result.files.package + L"\\data\\texts.bin"), "texts");
+  EXPECT_TRUE(result.files.netSetup.empty());
+  EXPECT_EQ(view.Stages(), std::vector<Stage>{Stage::kDownloading});
+  EXPECT_EQ(view.progress, 100);
   for (const char* line : {".net framework download not needed", "vc2015 x86 download not needed",
                            "app download needed", "nf_start: 0, nf_part: 0.",
                            "vc2015x86_start: 0, vc2015x86_part: 0.", "pk_start: 0, pk_part: 100.",
@@ -63,12 +72,12 @@ TEST_F(DownloadStageTest, OnlyThePackageTakesTheWholeBarAndUnpacksIntoTheTempFol
 TEST_F(DownloadStageTest, SharesOfThreeFilesAndAnUnreachableInstallerOnlineIs103) {
   REQUIRE_RELEASE_SERVER(server);
   const Published none = Describe("x");
-  worker().m_config.m_netFramework = Record(server.Url(L"/dl-missing-ndp.exe"), none);
-  worker().m_config.m_vc2015x86 = Record(server.Url(L"/dl-missing-vc.exe"), none);
-  worker().m_config.m_application = Record(server.Url(L"/dl-missing-package.7z"), none);
-  worker().m_config.m_netFramework.size = 60'000'000;
-  worker().m_config.m_vc2015x86.size = 14'000'000;
-  worker().m_config.m_application.size = 126'000'000;
+  input.netFramework = Record(server.Url(L"/dl-missing-ndp.exe"), none);
+  input.vc2015x86 = Record(server.Url(L"/dl-missing-vc.exe"), none);
+  input.application = Record(server.Url(L"/dl-missing-package.7z"), none);
+  input.netFramework.size = 60'000'000;
+  input.vc2015x86.size = 14'000'000;
+  input.application.size = 126'000'000;
 
   EXPECT_FALSE(Run());
 
@@ -78,9 +87,10 @@ TEST_F(DownloadStageTest, SharesOfThreeFilesAndAnUnreachableInstallerOnlineIs103
   EXPECT_NE(LogFind("Download  netFramework failed for other reason, stop",
                     LogFind("Download failed")),
             std::string::npos);
-  EXPECT_EQ(host.errorTextId, IDS_NO_INTERNET);
-  EXPECT_EQ(host.LastStage(), kStageFailed);
-  EXPECT_TRUE(worker().m_strNetSetup.empty());
+  EXPECT_EQ(view.LastFailure(), Failure::kNoConnection);
+  EXPECT_EQ(view.LastStage(), Stage::kFailed);
+  EXPECT_EQ(result.end, DownloadEnd::kFailed);
+  EXPECT_TRUE(result.files.netSetup.empty());
   EXPECT_TRUE(server.Requests("/dl-missing-vc.exe").empty());
   EXPECT_TRUE(server.Requests("/dl-missing-package.7z").empty());
 }
@@ -90,21 +100,21 @@ TEST_F(DownloadStageTest, SharesOfThreeFilesAndAnUnreachableInstallerOnlineIs103
 TEST_F(DownloadStageTest, DigestMismatchOnlineIs103AndTheNextRunFetchesTheFileAnew) {
   REQUIRE_RELEASE_SERVER(server);
   const Published good = PublishPackage(L"dl-mismatch.7z", kProductFiles);
-  worker().m_config.m_application = Record(server.Url(L"/dl-mismatch.7z"), good);
+  input.application = Record(server.Url(L"/dl-mismatch.7z"), good);
   std::string wrong = good.bytes;
   wrong[wrong.size() / 2] ^= 0x55;
-  WriteFileBytes(download_test::ServerState() + L"\\release\\dl-mismatch.7z", wrong);
+  WriteFileBytes(ReleaseFile(L"dl-mismatch.7z"), wrong);
 
   EXPECT_FALSE(Run());
   EXPECT_NE(LogFind("Download app failed for other reason, stop", LogFind("CheckDownloadFile failed")),
             std::string::npos);
-  EXPECT_EQ(host.errorTextId, IDS_NO_INTERNET);
+  EXPECT_EQ(view.LastFailure(), Failure::kNoConnection);
   EXPECT_FALSE(PathExists(GetTempFolder() + L"\\dl-mismatch.7z")) << "the wrong file was kept";
 
-  WriteFileBytes(download_test::ServerState() + L"\\release\\dl-mismatch.7z", good.bytes);
-  RecordingHost again;
-  again.worker.m_config = worker().m_config;
-  ASSERT_TRUE(again.worker.DownloadStage(again));
+  WriteFileBytes(ReleaseFile(L"dl-mismatch.7z"), good.bytes);
+  RecordingView againView;
+  RunContext again(againView);
+  ASSERT_EQ(DownloadStage(again, input).end, DownloadEnd::kReady);
   const auto requests = server.Requests("/dl-mismatch.7z");
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(ReleaseServer::RangeOf(requests[1]), "-") << "resumed the wrong file";
@@ -114,22 +124,22 @@ TEST_F(DownloadStageTest, CancelConfirmedDuringTheRuntimeDownloadFetchesNoPackag
   REQUIRE_RELEASE_SERVER(server);
   const Published runtime = Describe(server.Publish(L"dl-slow-vc.exe", 48 * 1024, 11));
   const Published package = PublishPackage(L"dl-never.7z", kProductFiles);
-  worker().m_config.m_vc2015x86 =
+  input.vc2015x86 =
       Record(server.Url(server.Fault(L"throttle=16384") + L"/dl-slow-vc.exe"), runtime);
-  worker().m_config.m_application = Record(server.Url(L"/dl-never.7z"), package);
+  input.application = Record(server.Url(L"/dl-never.7z"), package);
 
-  std::thread thread([this] { DownloadThread(static_cast<IInstallerHost*>(&host)); });
+  std::thread thread([this] { Run(); });
   EXPECT_TRUE(WaitUntil(10000, [&] { return !server.Requests("/dl-slow-vc.exe").empty(); }));
-  host.exitPromptOpen = 1;
+  run.cancel.SetPromptOpen(true);
   Sleep(300);
-  host.cancelled = 1;
-  host.exitPromptOpen = 0;
+  run.cancel.Cancel();
+  run.cancel.SetPromptOpen(false);
   thread.join();
 
-  EXPECT_EQ(host.downloadOk, 0) << "the window must not start the installation";
+  EXPECT_EQ(result.end, DownloadEnd::kCancelled) << "the installation must not start";
   EXPECT_TRUE(server.Requests("/dl-never.7z").empty());
-  EXPECT_EQ(host.LastStage(), kStageDownloading) << "a cancel shows no error";
-  EXPECT_TRUE(worker().m_strPackage.empty());
+  EXPECT_EQ(view.LastStage(), Stage::kDownloading) << "a cancel shows no error";
+  EXPECT_TRUE(result.files.package.empty());
 }
 
 // An installer need not be an archive: its pass through the extractor may fail. The
@@ -139,18 +149,18 @@ TEST_F(DownloadStageTest, TruncatedPackageFailsWhileANonArchiveInstallerPasses) 
   const Published installer = Describe(server.Publish(L"dl-plain-ndp.exe", 8192, 12));
   const Published whole = PublishPackage(L"dl-truncated.7z", kProductFiles);
   const Published cut = Describe(whole.bytes.substr(0, whole.bytes.size() - 40));
-  WriteFileBytes(download_test::ServerState() + L"\\release\\dl-truncated.7z", cut.bytes);
-  worker().m_config.m_netFramework = Record(server.Url(L"/dl-plain-ndp.exe"), installer);
-  worker().m_config.m_application = Record(server.Url(L"/dl-truncated.7z"), cut);
+  WriteFileBytes(ReleaseFile(L"dl-truncated.7z"), cut.bytes);
+  input.netFramework = Record(server.Url(L"/dl-plain-ndp.exe"), installer);
+  input.application = Record(server.Url(L"/dl-truncated.7z"), cut);
 
   EXPECT_FALSE(Run());
 
-  EXPECT_EQ(worker().m_strNetSetup, GetTempFolder() + L"\\dl-plain-ndp.exe");
-  EXPECT_TRUE(worker().m_strPackage.empty());
+  EXPECT_EQ(result.files.netSetup, GetTempFolder() + L"\\dl-plain-ndp.exe");
+  EXPECT_TRUE(result.files.package.empty());
   EXPECT_NE(LogFind("Download app failed for other reason, stop", LogFind("DecompressPackage failed")),
             std::string::npos);
   EXPECT_EQ(LogCount("DecompressPackage failed"), 1) << "only the package's pass counts";
-  EXPECT_EQ(host.errorTextId, IDS_NO_INTERNET);
+  EXPECT_EQ(view.LastFailure(), Failure::kNoConnection);
   EXPECT_FALSE(PathExists(GetTempFolder() + L"\\dl-truncated")) << "half a package was left";
 }
 
@@ -159,18 +169,20 @@ TEST_F(DownloadStageTest, TruncatedPackageFailsWhileANonArchiveInstallerPasses) 
 TEST_F(DownloadStageTest, UnsafeFileNameIsRefusedAndAQueryIsCutOff) {
   REQUIRE_RELEASE_SERVER(server);
   const Published package = PublishPackage(L"dl-query.7z", kProductFiles);
-  worker().m_config.m_application = Record(server.Url(L"/dl/..\\..\\dl-evil.7z"), package);
+  input.application = Record(server.Url(L"/dl/..\\..\\dl-evil.7z"), package);
 
   EXPECT_FALSE(Run());
   EXPECT_EQ(LogCount("Download app failed for other reason, stop"), 1);
-  EXPECT_EQ(host.errorTextId, IDS_NO_INTERNET);
+  EXPECT_EQ(view.LastFailure(), Failure::kNoConnection);
   EXPECT_TRUE(server.Requests("dl-evil.7z").empty());
   EXPECT_NE(LogText().find("Download file name refused"), std::string::npos);
 
-  RecordingHost again;
-  again.worker.m_config.m_application = Record(server.Url(L"/dl-query.7z?v=2/x"), package);
-  ASSERT_TRUE(again.worker.DownloadStage(again));
-  EXPECT_EQ(again.worker.m_strPackage, GetTempFolder() + L"\\dl-query");
+  input.application = Record(server.Url(L"/dl-query.7z?v=2/x"), package);
+  RecordingView againView;
+  RunContext again(againView);
+  const DownloadResult fetched = DownloadStage(again, input);
+  ASSERT_EQ(fetched.end, DownloadEnd::kReady);
+  EXPECT_EQ(fetched.files.package, GetTempFolder() + L"\\dl-query");
 }
 
 // A package URL whose last segment has no dot: the result is the downloaded file itself.
@@ -178,10 +190,10 @@ TEST_F(DownloadStageTest, PackageNameWithoutADotIsItsOwnResult) {
   REQUIRE_RELEASE_SERVER(server);
   // Its top folder must not be named like the file, which already lies in the Temp folder.
   const Published package = PublishPackage(L"dl-nodot-inner.7z", kProductFiles);
-  WriteFileBytes(download_test::ServerState() + L"\\release\\dl-nodot", package.bytes);
-  worker().m_config.m_application = Record(server.Url(L"/dl-nodot"), package);
+  WriteFileBytes(ReleaseFile(L"dl-nodot"), package.bytes);
+  input.application = Record(server.Url(L"/dl-nodot"), package);
 
   ASSERT_TRUE(Run());
-  EXPECT_EQ(worker().m_strPackage, GetTempFolder() + L"\\dl-nodot");
+  EXPECT_EQ(result.files.package, GetTempFolder() + L"\\dl-nodot");
   EXPECT_TRUE(PathExists(GetTempFolder() + L"\\dl-nodot-inner\\Lumetra.exe"));
 }

@@ -1,6 +1,6 @@
 // What the download tests share: the local release server that the test run started
-// (its port, its release folder, its request log), scratch files, and a capture of the
-// debugger traces the downloader writes.
+// (its port, its release folder, its request log) and a capture of the debugger traces
+// the downloader writes.
 #pragma once
 
 #include <windows.h>
@@ -18,10 +18,12 @@
 #include "base/wide_string.h"
 #include "system/folder_set.h"
 #include "system/install_log.h"
+#include "win/system_test_support.h"
 #include "win/win_test_support.h"
 
 namespace download_test {
 
+using system_test::ScratchFolder;
 using test_support::FromLinuxPath;
 using test_support::ReadFileBytes;
 using test_support::WriteFileBytes;
@@ -29,6 +31,11 @@ using test_support::WriteFileBytes;
 inline std::wstring ServerState() {
   const char* state = std::getenv("LUMETRA_RELEASE_SERVER_STATE");
   return state ? FromLinuxPath(state) : std::wstring();
+}
+
+// A file of the folder the release server serves.
+inline std::wstring ReleaseFile(const std::wstring& name) {
+  return ServerState() + L"\\release\\" + name;
 }
 
 // Bytes that differ at every offset of a chunk, so a misplaced block shows.
@@ -68,7 +75,7 @@ class ReleaseServer {
   }
   std::string Publish(const std::wstring& name, size_t size, uint32_t seed) const {
     std::string bytes = PatternBytes(size, seed);
-    WriteFileBytes(state_ + L"\\release\\" + name, bytes);
+    WriteFileBytes(ReleaseFile(name), bytes);
     return bytes;
   }
   // The request-log lines whose target ends with `suffix` ("<method> <target> <version>
@@ -101,22 +108,6 @@ class ReleaseServer {
 // A test that needs the server fails without it: skipped, it would pass unseen.
 #define REQUIRE_RELEASE_SERVER(server)                                       \
   if (!(server).Available()) GTEST_FAIL() << "no release server in this run (ctest fixture release_server)"
-
-// A scratch folder of its own for each test, emptied first.
-inline std::wstring ScratchFolder(const wchar_t* name) {
-  const std::wstring folder = GetTempFolder() + L"\\download-tests\\" + name;
-  CreateFolderPath(folder);
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-  }
-  return folder;
-}
 
 inline uint64_t FileSize(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;

@@ -7,13 +7,13 @@
 #include <cstring>
 #include <thread>
 
-#include "resource_ids.h"
 #include "system/probe_rules.h"
 #include "system/probes.h"
 #include "system/shortcuts.h"
 #include "win/registry_scratch.h"
 #include "win/stage_test_support.h"
 #include "win/system_test_support.h"
+#include "workflow/install_phase.h"
 
 namespace {
 
@@ -54,14 +54,15 @@ std::wstring ReadValue32(const wchar_t* name, DWORD* type) {
 class InstallStageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResolveUserFolders();
-    StartLogAfresh();
+    MarkLogStart();
     PrepareTempFolder();
     DeleteFolderTree(kTestRoot);
     DeleteUninstallEntry();
-    host.installFolder = kTestRoot + L"\\Lumetra";
+    input.installFolder = kTestRoot + L"\\Lumetra";
+    run.startTime = kTestStartTime;
   }
   void TearDown() override {
+    run.heldFiles.ReleaseAll();
     DeleteFolderTree(kTestRoot);
     DeleteFolderTree(GetTempFolder());
     DeleteUninstallEntry();
@@ -75,12 +76,12 @@ class InstallStageTest : public ::testing::Test {
 
   // An unpacked package in the Temp folder, as the download stage leaves it.
   void StagePackage(const std::map<std::wstring, std::string>& files, bool withUpgrader = true) {
-    worker().m_strPackage = GetTempFolder() + L"\\Lumetra_2.0";
-    WriteTree(worker().m_strPackage, files);
+    input.files.package = GetTempFolder() + L"\\Lumetra_2.0";
+    WriteTree(input.files.package, files);
     if (withUpgrader)
       CopyFileW(FixtureExe(L"upgrader_stub").c_str(),
-                (worker().m_strPackage + L"\\Upgrader.exe").c_str(), FALSE);
-    worker().m_config.m_application = ToInstall(L"2.0.0.5");
+                (input.files.package + L"\\Upgrader.exe").c_str(), FALSE);
+    input.application = ToInstall(L"2.0.0.5");
   }
   // A prerequisite stand-in downloaded into the Temp folder.
   std::wstring StageInstaller(const wchar_t* fixture, const wchar_t* name) {
@@ -89,8 +90,9 @@ class InstallStageTest : public ::testing::Test {
     return path;
   }
   std::string UpgraderRecord(const wchar_t* file) const {
-    return ReadFileBytes(host.installFolder + L"\\" + file);
+    return ReadFileBytes(input.installFolder + L"\\" + file);
   }
+  InstallEnd Install() { return InstallStage(run, input); }
 
   // The install folder in a scratch folder `name` of its own, holding a link `link` to the
   // folder `outside`, or to its file `target`, with these files in `outside`. False when
@@ -100,22 +102,23 @@ class InstallStageTest : public ::testing::Test {
     std::string linuxScratch;
     scratch = system_test::ScratchFolder(name, &linuxScratch);
     WriteTree(scratch + L"\\outside", outsideFiles);
-    host.installFolder = scratch + L"\\Lumetra";
-    CreateFolderPath(host.installFolder);
+    input.installFolder = scratch + L"\\Lumetra";
+    CreateFolderPath(input.installFolder);
     std::wstring to;
     std::string linuxTo;
     if (!target.empty()) {
       to.append(L"\\").append(target);
       linuxTo.append("/").append(Narrow(target));
     }
-    return system_test::MakeLink(host.installFolder + L"\\" + link,
+    return system_test::MakeLink(input.installFolder + L"\\" + link,
                                  linuxScratch + "/Lumetra/" + Narrow(link),
                                  scratch + L"\\outside" + to, linuxScratch + "/outside" + linuxTo,
                                  target.empty());
   }
 
-  CInstallWorker& worker() { return host.worker; }
-  RecordingHost host;
+  RecordingView view;
+  RunContext run{view};
+  InstallInput input;  // what the download phase would hand over
   std::wstring scratch;
 };
 
@@ -127,31 +130,31 @@ TEST_F(InstallStageTest, PrerequisitesProductRegistrationAndTheUpgraderInOrder) 
   if (dotnet.preexisting() || vc.preexisting()) GTEST_SKIP() << "prerequisites already there";
   DeleteFileW(FixtureRecord(L"dotnet_setup").c_str());
   DeleteFileW(FixtureRecord(L"vc_setup").c_str());
-  worker().m_config.m_netFramework = ToInstall();
-  worker().m_config.m_vc2015x86 = ToInstall();
-  worker().m_strNetSetup = StageInstaller(L"dotnet_setup_stub", L"ndp48.exe");
-  worker().m_strVcSetup = StageInstaller(L"vc_setup_stub", L"vc_redist.x86.exe");
+  input.netFramework = ToInstall();
+  input.vc2015x86 = ToInstall();
+  input.files.netSetup = StageInstaller(L"dotnet_setup_stub", L"ndp48.exe");
+  input.files.vcSetup = StageInstaller(L"vc_setup_stub", L"vc_redist.x86.exe");
   StagePackage({{L"Lumetra.exe", "product"}, {L"sub\\deeper\\data.bin", "data"}});
   // An earlier installation with a file the package no longer has.
-  WriteTree(host.installFolder, {{L"old-extra.txt", "old"}, {L"sub\\old.bin", "old"}});
+  WriteTree(input.installFolder, {{L"old-extra.txt", "old"}, {L"sub\\old.bin", "old"}});
 
-  worker().InstallStage(host);
+  EXPECT_EQ(Install(), InstallEnd::kUpgraderStarted);
 
-  EXPECT_EQ(host.Stages(), std::vector<int>{kStageStartingProduct});
-  EXPECT_TRUE(host.closed);
-  EXPECT_FALSE(host.progressCreep);
-  EXPECT_EQ(host.progress, 100);
+  EXPECT_EQ(view.Stages(), std::vector<Stage>{Stage::kStartingProduct});
+  EXPECT_TRUE(view.closed);
+  EXPECT_FALSE(view.progressCreep);
+  EXPECT_EQ(view.progress, 100);
   EXPECT_EQ(ReadFileBytes(FixtureRecord(L"dotnet_setup")), "/q /norestart\n");
   EXPECT_EQ(ReadFileBytes(FixtureRecord(L"vc_setup")), "/q /norestart\n");
-  EXPECT_EQ(ReadFileBytes(host.installFolder + L"\\sub\\deeper\\data.bin"), "data");
-  EXPECT_FALSE(PathExists(host.installFolder + L"\\old-extra.txt"));
-  EXPECT_FALSE(PathExists(host.installFolder + L"\\sub\\old.bin"));
+  EXPECT_EQ(ReadFileBytes(input.installFolder + L"\\sub\\deeper\\data.bin"), "data");
+  EXPECT_FALSE(PathExists(input.installFolder + L"\\old-extra.txt"));
+  EXPECT_FALSE(PathExists(input.installFolder + L"\\sub\\old.bin"));
   EXPECT_FALSE(PathExists(GetTempFolder()));
 
   // The uninstall entry, read back in the 32-bit view, value by value.
-  const std::wstring quoted = L"\"" + host.installFolder + L"\\uninstaller.exe\"";
+  const std::wstring quoted = L"\"" + input.installFolder + L"\\uninstaller.exe\"";
   const std::vector<std::pair<const wchar_t*, std::wstring>> expected = {
-      {L"DisplayName", L"Lumetra"}, {L"InstallLocation", host.installFolder},
+      {L"DisplayName", L"Lumetra"}, {L"InstallLocation", input.installFolder},
       {L"Publisher", L"Corvane"},   {L"From", L"Corvane"},
       {L"HelpLink", L"http://www.corvane.example"},
       {L"DisplayVersion", L"2.0.0.5"}, {L"UninstallString", quoted},
@@ -167,7 +170,7 @@ TEST_F(InstallStageTest, PrerequisitesProductRegistrationAndTheUpgraderInOrder) 
   DWORD size = sizeof(run);
   EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, kRunKey, L"Lumetra", RRF_RT_REG_SZ, nullptr, run, &size),
             ERROR_SUCCESS);
-  EXPECT_EQ(std::wstring(run), L"\"" + host.installFolder + L"\\Lumetra.exe\" /WinStart");
+  EXPECT_EQ(std::wstring(run), L"\"" + input.installFolder + L"\\Lumetra.exe\" /WinStart");
 
   ASSERT_TRUE(WaitUntil(10000, [&] { return !UpgraderRecord(L"upgrader_started.txt").empty(); }));
   EXPECT_EQ(UpgraderRecord(L"upgrader_started.txt"), "120 340 \"05/03/2025 10:05:09\" Corvane\n");
@@ -182,58 +185,58 @@ TEST_F(InstallStageTest, PrerequisitesProductRegistrationAndTheUpgraderInOrder) 
 
 TEST_F(InstallStageTest, DotNetInstallerThatInstallsNothingIs121AndTheProductIsUntouched) {
   if (IsDotNetInstalled(L"")) GTEST_SKIP() << "the prefix has the .NET Framework";
-  worker().m_config.m_netFramework = ToInstall();
-  worker().m_strNetSetup = StageInstaller(L"setup_stub_fails", L"ndp48.exe");
+  input.netFramework = ToInstall();
+  input.files.netSetup = StageInstaller(L"setup_stub_fails", L"ndp48.exe");
   StagePackage({{L"Lumetra.exe", "new"}});
-  WriteTree(host.installFolder, {{L"Lumetra.exe", "installed before"}});
+  WriteTree(input.installFolder, {{L"Lumetra.exe", "installed before"}});
 
-  worker().InstallStage(host);
+  EXPECT_EQ(Install(), InstallEnd::kFailed);
 
-  EXPECT_EQ(host.LastStage(), kStageFailed);
-  EXPECT_EQ(host.errorTextId, IDS_CONNECTIVITY_FAILED);
-  EXPECT_FALSE(host.progressCreep);
+  EXPECT_EQ(view.LastStage(), Stage::kFailed);
+  EXPECT_EQ(view.LastFailure(), Failure::kInstallFailed);
+  EXPECT_FALSE(view.progressCreep);
   EXPECT_EQ(LogCount("Install .net framwork failed"), 1);
   EXPECT_EQ(LogCount("Install app"), 0);
-  EXPECT_EQ(ReadFileBytes(host.installFolder + L"\\Lumetra.exe"), "installed before");
-  EXPECT_FALSE(host.closed);
+  EXPECT_EQ(ReadFileBytes(input.installFolder + L"\\Lumetra.exe"), "installed before");
+  EXPECT_FALSE(view.closed);
 }
 
 // Nothing to copy is no failure: the product is registered; only the missing upgrader
 // then stops the hand-over.
 TEST_F(InstallStageTest, EmptyPackageFolderIsRegistered) {
   StagePackage({}, false);
-  CreateFolderPath(worker().m_strPackage);
+  CreateFolderPath(input.files.package);
 
-  worker().InstallStage(host);
+  EXPECT_EQ(Install(), InstallEnd::kFailed);
 
   EXPECT_EQ(LogCount("CopytoInstallPath ok"), 1);
   EXPECT_EQ(LogCount("RegisterToSystem ok"), 1);
   DWORD type = 0;
-  EXPECT_EQ(ReadValue32(L"InstallLocation", &type), host.installFolder);
-  EXPECT_EQ(host.errorTextId, IDS_SERVER_CONFIG_ERROR);
-  EXPECT_EQ(LogCount("app exe not exist, " + Narrow(host.installFolder) + "\\Upgrader.exe"), 1);
+  EXPECT_EQ(ReadValue32(L"InstallLocation", &type), input.installFolder);
+  EXPECT_EQ(view.LastFailure(), Failure::kServerConfig);
+  EXPECT_EQ(LogCount("app exe not exist, " + Narrow(input.installFolder) + "\\Upgrader.exe"), 1);
 }
 
 TEST_F(InstallStageTest, LockedFileWaitsWithText125ThenTheInstallationGoesOn) {
   StagePackage({{L"Lumetra.exe", "new product"}, {L"readme.txt", "text"}});
-  WriteTree(host.installFolder, {{L"Lumetra.exe", "old product"}});
-  HANDLE lock = CreateFileW((host.installFolder + L"\\Lumetra.exe").c_str(), GENERIC_READ, 0,
+  WriteTree(input.installFolder, {{L"Lumetra.exe", "old product"}});
+  HANDLE lock = CreateFileW((input.installFolder + L"\\Lumetra.exe").c_str(), GENERIC_READ, 0,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
 
-  std::thread thread([this] { InstallThread(static_cast<IInstallerHost*>(&host)); });
-  const bool waiting = WaitUntil(15000, [&] { return host.LastStage() == kStageFailed; });
+  std::thread thread([this] { Install(); });
+  const bool waiting = WaitUntil(15000, [&] { return view.LastStage() == Stage::kFailed; });
   Sleep(1200);  // several retries
   EXPECT_TRUE(waiting);
-  EXPECT_EQ(host.errorTextId, IDS_DISK_SPACE_FAILED);
-  EXPECT_FALSE(host.closed);
+  EXPECT_EQ(view.LastFailure(), Failure::kDiskSpace);
+  EXPECT_FALSE(view.closed);
   CloseHandle(lock);
   thread.join();
 
-  EXPECT_EQ(host.Stages(),
-            (std::vector<int>{kStageFailed, kStageInstalling, kStageStartingProduct}));
-  EXPECT_TRUE(host.closed);
-  EXPECT_EQ(ReadFileBytes(host.installFolder + L"\\Lumetra.exe"), "new product");
+  EXPECT_EQ(view.Stages(),
+            (std::vector<Stage>{Stage::kFailed, Stage::kInstalling, Stage::kStartingProduct}));
+  EXPECT_TRUE(view.closed);
+  EXPECT_EQ(ReadFileBytes(input.installFolder + L"\\Lumetra.exe"), "new product");
   EXPECT_EQ(LogCount("CopytoInstallPath ok"), 1);
 }
 
@@ -245,10 +248,10 @@ TEST_F(InstallStageTest, AFileLinkInTheInstallFolderGivesWayToThePackagesFile) {
                   "this platform lets the test make no file link");
   StagePackage({{L"Lumetra.exe", "product"}, {L"readme.txt", "the package's readme"}});
 
-  worker().InstallStage(host);
+  Install();
 
   EXPECT_EQ(ReadFileBytes(scratch + L"\\outside\\note.txt"), "the user's note");
-  EXPECT_EQ(ReadFileBytes(host.installFolder + L"\\readme.txt"), "the package's readme");
+  EXPECT_EQ(ReadFileBytes(input.installFolder + L"\\readme.txt"), "the package's readme");
   EXPECT_EQ(LogCount("CopytoInstallPath ok"), 1);
 }
 
@@ -260,15 +263,15 @@ TEST_F(InstallStageTest, AFolderLinkInTheInstallFolderIsNeverWrittenThrough) {
                   "this platform lets the test make no folder link");
   StagePackage({{L"Lumetra.exe", "product"}, {L"resources\\texts.txt", "texts"}});
 
-  worker().InstallStage(host);
+  Install();
 
   EXPECT_EQ(ReadFileBytes(scratch + L"\\outside\\own.txt"), "own");
   EXPECT_FALSE(PathExists(scratch + L"\\outside\\texts.txt"));
-  if (system_test::IsLink(host.installFolder + L"\\resources")) {
+  if (system_test::IsLink(input.installFolder + L"\\resources")) {
     EXPECT_EQ(LogCount("CopytoInstallPath failed"), 1);
-    EXPECT_EQ(host.errorTextId, IDS_DISK_SPACE_FAILED);
+    EXPECT_EQ(view.LastFailure(), Failure::kDiskSpace);
   } else {
-    EXPECT_EQ(ReadFileBytes(host.installFolder + L"\\resources\\texts.txt"), "texts");
+    EXPECT_EQ(ReadFileBytes(input.installFolder + L"\\resources\\texts.txt"), "texts");
   }
 }
 
@@ -278,13 +281,15 @@ TEST_F(InstallStageTest, UpgraderStartsFromTheFolderJustInstalled) {
   const std::wstring old = kTestRoot + L"\\Old\\Lumetra";
   WriteTree(old, {});
   CopyFileW(FixtureExe(L"upgrader_stub").c_str(), (old + L"\\Upgrader.exe").c_str(), FALSE);
-  worker().m_config.m_strInstallLocation = old;
+  input.installedLocation = old;
   StagePackage({{L"Lumetra.exe", "product"}});
 
-  worker().InstallStage(host);
+  EXPECT_EQ(Install(), InstallEnd::kUpgraderStarted);
 
   ASSERT_TRUE(WaitUntil(10000, [&] { return !UpgraderRecord(L"upgrader_started.txt").empty(); }));
-  EXPECT_EQ(UpgraderRecord(L"upgrader_folder.txt"), Narrow(host.installFolder) + "\n");
+  EXPECT_EQ(UpgraderRecord(L"upgrader_folder.txt"), Narrow(input.installFolder) + "\n");
   EXPECT_FALSE(PathExists(old + L"\\upgrader_started.txt"));
-  EXPECT_EQ(worker().InstalledLocation(), host.installFolder);
+  DWORD type = 0;
+  EXPECT_EQ(ReadValue32(L"InstallLocation", &type), input.installFolder)
+      << "the registered installation is where the product went";
 }

@@ -12,6 +12,7 @@
 #include "config/server_config.h"
 #include "system/install_log.h"
 #include "win/registry_scratch.h"
+#include "win/system_test_support.h"
 #include "win/win_test_support.h"
 
 namespace {
@@ -22,13 +23,7 @@ constexpr wchar_t kVcKey[] = L"SOFTWARE\\Microsoft\\VisualStudio\\14.0\\VC\\Runt
 constexpr wchar_t kUninstallKey[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumetra";
 
-std::wstring ScratchFolder(const wchar_t* name) {
-  wchar_t temp[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder = std::wstring(temp) + name;
-  std::filesystem::create_directories(std::filesystem::path(folder));
-  return folder;
-}
+using system_test::ScratchFolder;
 
 #define SKIP_IF_PREEXISTING(key) \
   if ((key).preexisting()) GTEST_SKIP() << "the prefix already has this key"
@@ -53,7 +48,7 @@ TEST(DotNetProbe, ReleaseRuleThreshold) {
 TEST(DotNetProbe, V4RuleNeedsInstallOneAndAnExistingInstallPath) {
   RegistryScratchKey client(kClientKey);
   SKIP_IF_PREEXISTING(client);
-  const std::wstring folder = ScratchFolder(L"lumetra_dotnet_probe");
+  const std::wstring folder = ScratchFolder("lumetra_dotnet_probe");
   ASSERT_TRUE(client.SetDword(L"Install", 1));
   EXPECT_FALSE(IsDotNetInstalled(L"v4"));  // no InstallPath
   ASSERT_TRUE(client.SetText(L"InstallPath", folder));
@@ -94,7 +89,7 @@ TEST(VersionProbes, ProductVersionsFromVersionResources) {
   EXPECT_EQ(full.rfind(os + L".", 0), 0u) << full;
   EXPECT_EQ(std::count(full.begin(), full.end(), L'.'), 3);
 
-  const std::wstring folder = ScratchFolder(L"lumetra_version_probe");
+  const std::wstring folder = ScratchFolder("lumetra_version_probe");
   const std::wstring plain = folder + L"\\plain.exe";
   ASSERT_TRUE(test_support::WriteFileBytes(plain, "MZ not really a program"));
   EXPECT_EQ(GetFileProductVersion(plain, false), L"");  // never "0.0.0.0"
@@ -111,7 +106,7 @@ class InstalledVersionTest : public ::testing::Test {
 
 TEST_F(InstalledVersionTest, VersionOnlyWhenTheProductFileExists) {
   SKIP_IF_PREEXISTING(entry_);
-  const std::wstring folder = ScratchFolder(L"lumetra_installed_probe");
+  const std::wstring folder = ScratchFolder("lumetra_installed_probe");
   ASSERT_TRUE(entry_.SetText(L"InstallLocation", folder));
   ASSERT_TRUE(entry_.SetText(L"DisplayVersion", L"1.2.0.0"));
   EXPECT_EQ(config_.GetInstalledVersion(), L"");  // no Lumetra.exe there

@@ -1,6 +1,6 @@
 // Builds that require a signed server configuration, headless against the release server:
-// a key made for each test stands in for the publisher's (the worker takes its key as a
-// member, which the build fills from LUMETRA_RELEASE_KEY).
+// a key made for each test stands in for the publisher's (the run context takes its key,
+// which the build fills from LUMETRA_RELEASE_KEY).
 #include <windows.h>
 #include <bcrypt.h>
 
@@ -9,15 +9,17 @@
 #include "download/check_download_file.h"
 #include "download/cng.h"
 #include "download/md5_core.h"
-#include "resource_ids.h"
 #include "system/folder_set.h"
 #include "win/download_test_support.h"
-#include "win/stage_test_support.h"
 #include "win/workflow_test_support.h"
+#include "workflow/configuration_phase.h"
+#include "workflow/download_phase.h"
+#include "workflow/workflow_controller.h"
 
 namespace {
 
 using namespace workflow_test;
+using download_test::ReleaseFile;
 using download_test::ReleaseServer;
 using test_support::PathExists;
 using test_support::ReadFileBytes;
@@ -61,27 +63,18 @@ class TestPublisher {
   bool ok_ = false;
 };
 
-std::wstring OverrideFile() { return GetDownloadFolder() + L"\\TestServerForVexa.txt"; }
-std::wstring LocalCopy() { return GetAppDataFolder() + L"\\Package\\update_win.ini"; }
-std::wstring ReleaseFile(const std::wstring& name) {
-  return download_test::ServerState() + L"\\release\\" + name;
-}
-
 class SignedConfigurationTest : public ::testing::Test {
  protected:
+  // An earlier test may have removed the Temp folder, which the installer makes at start-up.
   void SetUp() override {
-    ResolveUserFolders();
-    stage_test::StartLogAfresh();
     Clean();
-    host.worker.m_releaseKey = publisher.publicKey();
+    CreateFolderPath(GetTempFolder());
+    MarkLogStart();
+    controller.run().releaseKey = publisher.publicKey();
   }
-  // The workflow tests after these count their own log lines.
-  void TearDown() override {
-    Clean();
-    stage_test::StartLogAfresh();
-  }
+  void TearDown() override { Clean(); }
   static void Clean() {
-    for (const std::wstring& file : {OverrideFile(), LocalCopy(), LocalCopy() + L".sig"})
+    for (const std::wstring& file : {OverrideFile(), LocalConfigCopy(), LocalConfigCopy() + L".sig"})
       DeleteFileW(file.c_str());
     DeleteUninstallEntry();
   }
@@ -99,22 +92,35 @@ class SignedConfigurationTest : public ::testing::Test {
     WriteFileBytes(ReleaseFile(name), config);
     DeleteFileW(ReleaseFile(name + L".sig").c_str());
     if (!signature.empty()) WriteFileBytes(ReleaseFile(name + L".sig"), signature);
-    WriteFileBytes(OverrideFile(), "{\r\n  \"ApplicationUpdate\": \"" + Narrow(server.Url(L"/" + name)) +
-                                       "\",\r\n  \"WebConnectTimeout\": 5000\r\n}\r\n");
+    WriteOverride(server.Url(L"/" + name), 5000);
   }
-  void Run() { host.worker.RunWorkflow(host); }
-  void ExpectRefused(const std::string& reason) {
-    EXPECT_EQ(host.Stages(), (std::vector<int>{kStageChecking, kStageFailed}));
-    EXPECT_EQ(host.errorTextId, IDS_SERVER_CONFIG_ERROR);
+  // The first worker, to its end.
+  void Run() {
+    controller.Start();
+    controller.WaitForWorker();
+  }
+  // The configuration phase alone, with the test's key: a refused configuration ends the
+  // run there, and its result shows whether anything of the configuration was read.
+  PlanResult FetchPlanOnly(RecordingView& shown) {
+    RunContext run(shown);
+    run.releaseKey = publisher.publicKey();
+    return FetchPlan(run);
+  }
+  void ExpectRefused(const PlanResult& planned, const RecordingView& shown,
+                     const std::string& reason) {
+    EXPECT_EQ(planned.end, PlanEnd::kFailed);
+    EXPECT_EQ(shown.Stages(), (std::vector<Stage>{Stage::kChecking, Stage::kFailed}));
+    EXPECT_EQ(shown.LastFailure(), Failure::kServerConfig);
     const std::wstring serverIni = GetTempFolder() + L"\\server.ini";
     EXPECT_EQ(LogCount("Server configuration refused, " + reason + ": " + Narrow(serverIni) + ".sig"), 1);
     EXPECT_FALSE(PathExists(serverIni)) << "an unverified configuration was left behind";
-    EXPECT_FALSE(host.worker.m_config.m_application.needed) << "the configuration was read";
+    EXPECT_FALSE(planned.plan.config.m_application.needed) << "the configuration was read";
   }
 
   ReleaseServer server;
-  RecordingHost host;
   TestPublisher publisher;
+  RecordingView view;  // outlives the controller, whose worker reports to it
+  CWorkflowController controller{view};
 };
 
 }  // namespace
@@ -127,12 +133,12 @@ TEST_F(SignedConfigurationTest, SignedConfigurationIsFetchedWithItsSignatureAndU
 
   Run();
 
-  EXPECT_EQ(host.Stages(), (std::vector<int>{kStageChecking, kStagePreparing, kStageReady}));
+  EXPECT_EQ(view.Stages(), (std::vector<Stage>{Stage::kChecking, Stage::kPreparing, Stage::kReady}));
   EXPECT_EQ(LogCount("Server configuration signature verified"), 1);
   EXPECT_EQ(LogCount("Download  start: " + Narrow(server.Url(L"/sg-used.ini.sig"))), 1);
   EXPECT_EQ(server.Requests("/sg-used.ini").size(), 1u);
   EXPECT_EQ(server.Requests("/sg-used.ini.sig").size(), 1u);
-  EXPECT_TRUE(host.worker.m_config.m_application.needed);
+  EXPECT_TRUE(controller.plan().config.m_application.needed);
 }
 
 TEST_F(SignedConfigurationTest, ConfigurationChangedByOneByteAfterSigningIsRefused) {
@@ -142,9 +148,9 @@ TEST_F(SignedConfigurationTest, ConfigurationChangedByOneByteAfterSigningIsRefus
   changed[changed.find("Version=1") + 8] = '9';  // 9.2.3.4: every installer would want it
   Serve(L"sg-changed.ini", changed, publisher.Sign(config));
 
-  Run();
+  const PlanResult planned = FetchPlanOnly(view);
 
-  ExpectRefused("its signature does not match");
+  ExpectRefused(planned, view, "its signature does not match");
   EXPECT_TRUE(server.Requests("/sg-changed.7z").empty());
 }
 
@@ -152,16 +158,14 @@ TEST_F(SignedConfigurationTest, MissingOrMalformedSignatureIsRefused) {
   REQUIRE_RELEASE_SERVER(server);
   const std::string config = Configuration(L"sg-unsigned.7z", 3000, "");
   Serve(L"sg-unsigned.ini", config, "");
-  Run();
-  ExpectRefused("its signature is missing");
+  ExpectRefused(FetchPlanOnly(view), view, "its signature is missing");
   EXPECT_EQ(server.Requests("/sg-unsigned.ini.sig").size(), 1u);
 
   // The signature of the right bytes with one byte too many after its DER sequence.
-  RecordingHost again;
-  again.worker.m_releaseKey = publisher.publicKey();
+  RecordingView again;
   Serve(L"sg-unsigned.ini", config, publisher.Sign(config) + '\0');
-  again.worker.RunWorkflow(again);
-  EXPECT_EQ(again.errorTextId, IDS_SERVER_CONFIG_ERROR);
+  EXPECT_EQ(FetchPlanOnly(again).end, PlanEnd::kFailed);
+  EXPECT_EQ(again.LastFailure(), Failure::kServerConfig);
   EXPECT_EQ(LogCount("Server configuration refused, its signature cannot be read: " +
                      Narrow(GetTempFolder()) + "\\server.ini.sig"), 1);
 }
@@ -171,33 +175,35 @@ TEST_F(SignedConfigurationTest, LocalPackageCopyNeedsItsSignatureBesideIt) {
   const std::string config = Configuration(L"sg-local.7z", 3000, "");
   Serve(L"sg-local-never-asked.ini", "", "");
   CreateFolderPath(GetAppDataFolder() + L"\\Package");
-  WriteFileBytes(LocalCopy(), config);
-  WriteFileBytes(LocalCopy() + L".sig", publisher.Sign(config));
+  WriteFileBytes(LocalConfigCopy(), config);
+  WriteFileBytes(LocalConfigCopy() + L".sig", publisher.Sign(config));
 
   Run();
-  EXPECT_EQ(host.LastStage(), kStageReady);
+  EXPECT_EQ(view.LastStage(), Stage::kReady);
   EXPECT_EQ(LogCount("Server configuration signature verified"), 1);
 
-  DeleteFileW((LocalCopy() + L".sig").c_str());
-  host.worker.m_heldFiles.ReleaseAll();  // one run at a time, as in the installer
-  RecordingHost unsigned_;
-  unsigned_.worker.m_releaseKey = publisher.publicKey();
-  unsigned_.worker.RunWorkflow(unsigned_);
-  EXPECT_EQ(unsigned_.LastStage(), kStageFailed);
-  EXPECT_EQ(unsigned_.errorTextId, IDS_SERVER_CONFIG_ERROR);
+  DeleteFileW((LocalConfigCopy() + L".sig").c_str());
+  controller.run().heldFiles.ReleaseAll();  // one run at a time, as in the installer
+  RecordingView unsignedView;
+  CWorkflowController unsignedRun(unsignedView);
+  unsignedRun.run().releaseKey = publisher.publicKey();
+  unsignedRun.Start();
+  unsignedRun.WaitForWorker();
+  EXPECT_EQ(unsignedView.LastStage(), Stage::kFailed);
+  EXPECT_EQ(unsignedView.LastFailure(), Failure::kServerConfig);
   EXPECT_TRUE(server.Requests("/sg-local-never-asked.ini").empty());
   EXPECT_TRUE(server.Requests("/sg-local-never-asked.ini.sig").empty());
 }
 
 TEST_F(SignedConfigurationTest, BuildWithoutKeyNeitherAsksForNorReadsSignatures) {
   REQUIRE_RELEASE_SERVER(server);
-  host.worker.m_releaseKey.reset();
+  controller.run().releaseKey.reset();
   const std::string config = Configuration(L"sg-nokey.7z", 3000, "");
   Serve(L"sg-nokey.ini", config, "not a signature");
 
   Run();
 
-  EXPECT_EQ(host.LastStage(), kStageReady);
+  EXPECT_EQ(view.LastStage(), Stage::kReady);
   EXPECT_TRUE(server.Requests("/sg-nokey.ini.sig").empty());
   EXPECT_EQ(LogCount("Server configuration signature verified"), 0);
 }
@@ -209,10 +215,14 @@ TEST_F(SignedConfigurationTest, DownloadWhoseSha256DiffersFailsItsCheck) {
   const std::string config = Configuration(L"sg-sha.7z", 3000, std::string(64, 'e'));
   Serve(L"sg-sha.ini", config, publisher.Sign(config));
   Run();
-  ASSERT_EQ(host.LastStage(), kStageReady);
-  EXPECT_EQ(host.worker.m_config.m_application.sha256, std::wstring(64, L'e'));
+  ASSERT_EQ(view.LastStage(), Stage::kReady);
+  const CServerConfig& planned = controller.plan().config;
+  EXPECT_EQ(planned.m_application.sha256, std::wstring(64, L'e'));
 
-  EXPECT_FALSE(host.worker.DownloadStage(host));
+  // The download phase of the plan, as Continue would start it.
+  const DownloadInput input{planned.m_netFramework, planned.m_vc2015x86, planned.m_application,
+                            controller.run().timeoutMs};
+  EXPECT_EQ(DownloadStage(controller.run(), input).end, DownloadEnd::kFailed);
 
   EXPECT_EQ(server.Requests("/sg-sha.7z").size(), 1u);
   EXPECT_NE(LogFind("Download app failed for other reason, stop", LogFind("CheckDownloadFile failed")),

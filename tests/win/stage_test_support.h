@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 
+#include "config/package_info.h"
 #include "download/md5_core.h"
 #include "system/carried_files.h"
 #include "system/folder_set.h"
@@ -23,9 +24,6 @@ namespace stage_test {
 
 using test_support::ReadFileBytes;
 using test_support::WriteFileBytes;
-
-// Removes the install log, so a test reads only its own lines.
-inline void StartLogAfresh() { DeleteFileW((GetLogFolder() + L"\\Install.log").c_str()); }
 
 // An empty Temp folder holding only the extractor, as the first worker leaves it.
 inline void PrepareTempFolder() {
@@ -63,7 +61,7 @@ inline Published PublishPackage(const std::wstring& archiveName,
   const std::wstring top = archiveName.substr(0, archiveName.rfind(L'.'));
   WriteTree(work + L"\\" + top, files);
   CreateFolderPath(work + L"\\" + top);
-  const std::wstring release = download_test::ServerState() + L"\\release\\" + archiveName;
+  const std::wstring release = download_test::ReleaseFile(archiveName);
   DeleteFileW(release.c_str());
   const auto code = RunProgramForExitCode(SW_HIDE, work, GetTempFolder() + L"\\7za.exe",
                                           L"a -bd \"" + release + L"\" \"" + top + L"\"");

@@ -1,5 +1,5 @@
-// What the process and system-integration tests share: fixture programs, scratch folders
-// inside the test run's root (reachable from Linux too), and started processes.
+// What the Wine tests share about the machine: fixture programs, scratch folders inside
+// the test run's root (reachable from Linux too), links, and started processes.
 #pragma once
 
 #include <windows.h>

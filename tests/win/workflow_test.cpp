@@ -1,44 +1,36 @@
-// The first worker, headless: a recording host stands in for the window, the release
-// server of the test run for the maker's web server.
+// The first worker, headless: the controller runs with a recording view in the window's
+// place, the release server of the test run in the maker's web server's.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <thread>
 
 #include "download/md5_core.h"
-#include "resource_ids.h"
 #include "system/folder_set.h"
 #include "system/module_path.h"
+#include "system/probes.h"
 #include "win/download_test_support.h"
-#include "win/stage_test_support.h"
+#include "win/system_test_support.h"
 #include "win/workflow_test_support.h"
 #include "win/win_test_support.h"
-#include "workflow/install_worker.h"
+#include "workflow/configuration_phase.h"
+#include "workflow/start_product.h"
+#include "workflow/workflow_controller.h"
 
 namespace {
 
 using namespace workflow_test;
-using test_support::FromLinuxPath;
-using test_support::WaitUntil;
+using download_test::ReleaseFile;
 using download_test::ReleaseServer;
+using test_support::FromLinuxPath;
 using test_support::PathExists;
 using test_support::ReadFileBytes;
+using test_support::WaitUntil;
 using test_support::WriteFileBytes;
-
-std::wstring OverrideFile() { return GetDownloadFolder() + L"\\TestServerForVexa.txt"; }
-std::wstring LocalConfigCopy() { return GetAppDataFolder() + L"\\Package\\update_win.ini"; }
-std::wstring ReleaseFile(const std::wstring& name) {
-  return download_test::ServerState() + L"\\release\\" + name;
-}
-
-void WriteOverride(const std::wstring& url, int timeoutMs) {
-  WriteFileBytes(OverrideFile(), "{\r\n  \"ApplicationUpdate\": \"" + Narrow(url) +
-                                     "\",\r\n  \"WebConnectTimeout\": " +
-                                     std::to_string(timeoutMs) + "\r\n}\r\n");
-}
 
 struct Package {
   std::string md5;
@@ -74,20 +66,23 @@ std::string InstallerSection(const ReleaseServer& server, const std::wstring& pa
 
 // A program of the Windows build, by its path below the build folder.
 std::wstring BuiltProgram(const std::wstring& relative) {
-  const char* build = std::getenv("LUMETRA_BUILD_DIR");
-  return FromLinuxPath(build ? build : "") + L"\\" + relative;
+  return FromLinuxPath(system_test::EnvOrEmpty("LUMETRA_BUILD_DIR")) + L"\\" + relative;
 }
 
 // Pauses the workflow asked for, instead of waiting them out.
 std::mutex pausesMutex;
 std::vector<DWORD> pauses;
-void RecordPause(IInstallerHost&, DWORD ms) {
+void RecordPause(const CancelState&, DWORD ms) {
   std::lock_guard<std::mutex> lock(pausesMutex);
   pauses.push_back(ms);
 }
 std::vector<DWORD> RecordedPauses() {
   std::lock_guard<std::mutex> lock(pausesMutex);
   return pauses;
+}
+void ForgetPauses() {
+  std::lock_guard<std::mutex> lock(pausesMutex);
+  pauses.clear();
 }
 
 void RegisterInstalledProduct(const std::wstring& location, const std::wstring& version) {
@@ -104,8 +99,7 @@ void RegisterInstalledProduct(const std::wstring& location, const std::wstring& 
 
 // The product stand-in that records its command line, installed as Lumetra.exe.
 std::wstring InstallProductStub(const std::wstring& folder) {
-  const char* build = std::getenv("LUMETRA_BUILD_DIR");
-  const std::wstring stub = FromLinuxPath(build ? build : "") + L"\\fixtures\\product_stub.exe";
+  const std::wstring stub = system_test::FixturePath(L"product_stub");
   CreateFolderPath(folder);
   DeleteFileW((folder + L"\\started.txt").c_str());
   CopyFileW(stub.c_str(), (folder + L"\\Lumetra.exe").c_str(), FALSE);
@@ -114,29 +108,44 @@ std::wstring InstallProductStub(const std::wstring& folder) {
 
 class WorkflowTest : public ::testing::Test {
  protected:
-  // Each test counts its own log lines.
+  // Each test (and each case of one) counts its own log lines. The installer makes its
+  // folders once at start-up; an earlier test may have removed the Temp folder since, as
+  // every installation does.
   void SetUp() override {
-    ResolveUserFolders();
-    stage_test::StartLogAfresh();
+    Clean();
+    CreateFolderPath(GetTempFolder());
+    MarkLogStart();
+  }
+  void TearDown() override { Clean(); }
+  static void Clean() {
     DeleteFileW(OverrideFile().c_str());
     DeleteFileW(LocalConfigCopy().c_str());
     DeleteUninstallEntry();
+    // A newer installer an earlier run fetched (kept when that run was cancelled) would be
+    // resumed as complete and handed over, the copy beside this program replacing it.
+    std::wstring folder, name;
+    GetModulePath(&folder, &name);
+    DeleteFileW((GetTempFolder() + L"\\tmp" + name).c_str());
+    DeleteFileW((folder + L"\\tmp" + name).c_str());
   }
-  void TearDown() override { SetUp(); }
 
-  void Run() { host.worker.RunWorkflow(host); }
+  // The first worker, to its end.
+  void Run() {
+    controller.Start();
+    controller.WaitForWorker();
+  }
 
   ReleaseServer server;
-  RecordingHost host;
+  RecordingView view;  // outlives the controller, whose worker reports to it
+  CWorkflowController controller{view};
 };
 
 }  // namespace
 
 TEST_F(WorkflowTest, WithoutOverrideFileTheMakersUrlAndSixtySecondsAreUsed) {
-  CInstallWorker worker;
-  EXPECT_EQ(worker.GetServerUrl(),
+  EXPECT_EQ(GetServerUrl(),
             L"http://www.corvane.example/support/software/Vexa/WindowsOS/update_win.ini");
-  EXPECT_EQ(worker.GetWebConnectTimeout(), 60000);
+  EXPECT_EQ(GetWebConnectTimeout(), 60000);
   EXPECT_GE(LogCount("TestServerForVexa path: " + Narrow(OverrideFile())), 2);
 }
 
@@ -149,14 +158,15 @@ TEST_F(WorkflowTest, ConfigurationFromTheOverrideUrlLeadsToTheLicenceStage) {
 
   Run();
 
-  EXPECT_EQ(host.Stages(), (std::vector<int>{kStageChecking, kStagePreparing, kStageReady}));
-  EXPECT_EQ(host.worker.m_nTimeout, 5000);
+  EXPECT_EQ(view.Stages(), (std::vector<Stage>{Stage::kChecking, Stage::kPreparing, Stage::kReady}));
+  EXPECT_EQ(controller.run().timeoutMs, 5000);
+  EXPECT_EQ(controller.plan().timeoutMs, 5000);
   EXPECT_EQ(server.Requests("/wf-ready.ini").size(), 1u);
   EXPECT_EQ(LogCount("Server: " + Narrow(server.Url(L"/wf-ready.ini"))), 1);
   EXPECT_EQ(LogCount("timeout: 5000"), 1);
   EXPECT_EQ(LogCount("Run this..."), 1);
   EXPECT_TRUE(PathExists(GetTempFolder() + L"\\7za.exe")) << "the extractor is written out";
-  EXPECT_TRUE(host.worker.m_config.m_application.needed);
+  EXPECT_TRUE(controller.plan().config.m_application.needed);
 }
 
 TEST_F(WorkflowTest, LocalPackageCopyIsUsedWithoutAnyRequest) {
@@ -169,9 +179,9 @@ TEST_F(WorkflowTest, LocalPackageCopyIsUsedWithoutAnyRequest) {
 
   Run();
 
-  EXPECT_EQ(host.LastStage(), kStageReady);
+  EXPECT_EQ(view.LastStage(), Stage::kReady);
   EXPECT_TRUE(server.Requests("/wf-local-never-asked.ini").empty());
-  EXPECT_EQ(ReadFileBytes(host.worker.m_strServerIni), ReadFileBytes(LocalConfigCopy()));
+  EXPECT_EQ(ReadFileBytes(controller.plan().serverIni), ReadFileBytes(LocalConfigCopy()));
 }
 
 TEST_F(WorkflowTest, MissingConfigurationWithTheNetworkPresentIsConnectionError) {
@@ -180,8 +190,8 @@ TEST_F(WorkflowTest, MissingConfigurationWithTheNetworkPresentIsConnectionError)
 
   Run();
 
-  EXPECT_EQ(host.LastStage(), kStageFailed);
-  EXPECT_EQ(host.errorTextId, IDS_NO_INTERNET);
+  EXPECT_EQ(view.LastStage(), Stage::kFailed);
+  EXPECT_EQ(view.LastFailure(), Failure::kNoConnection);
   EXPECT_EQ(LogCount("Download ini failed for other reason, stop"), 1);
   EXPECT_FALSE(PathExists(GetTempFolder() + L"\\server.ini"));
 }
@@ -194,7 +204,7 @@ TEST_F(WorkflowTest, ConfigurationWithoutEntryForThisWindowsShowsTheOsPage) {
 
   Run();
 
-  EXPECT_EQ(host.LastStage(), kStageOsUnsupported);
+  EXPECT_EQ(view.LastStage(), Stage::kOsUnsupported);
   EXPECT_EQ(LogCount("Doesn't support current OS"), 1);
 }
 
@@ -206,8 +216,9 @@ TEST_F(WorkflowTest, NothingToFetchAndNothingInstalledIsServerConfigError) {
 
   Run();
 
-  EXPECT_EQ(host.Stages(), (std::vector<int>{kStageChecking, kStagePreparing, kStageFailed}));
-  EXPECT_EQ(host.errorTextId, IDS_SERVER_CONFIG_ERROR);
+  EXPECT_EQ(view.Stages(),
+            (std::vector<Stage>{Stage::kChecking, Stage::kPreparing, Stage::kFailed}));
+  EXPECT_EQ(view.LastFailure(), Failure::kServerConfig);
   EXPECT_EQ(LogCount("app is never installed and no valid app to download"), 1);
 }
 
@@ -223,8 +234,8 @@ TEST_F(WorkflowTest, CurrentProductInstalledIsStartedWithThePositionAndTheInstal
 
   Run();
 
-  EXPECT_EQ(host.LastStage(), kStageStartingProduct);
-  EXPECT_TRUE(host.closed);
+  EXPECT_EQ(view.LastStage(), Stage::kStartingProduct);
+  EXPECT_TRUE(view.closed);
   // The stand-in creates its record, then writes it: wait for the words, not the file.
   ASSERT_TRUE(WaitUntil(10000, [&] { return !ReadFileBytes(started).empty(); }))
       << "product not started";
@@ -234,21 +245,23 @@ TEST_F(WorkflowTest, CurrentProductInstalledIsStartedWithThePositionAndTheInstal
 }
 
 TEST_F(WorkflowTest, StartingAProductThatIsNotThereShowsServerConfigError) {
-  host.worker.m_config.m_strInstallLocation = L"C:\\lumetra-workflow-test\\nowhere";
-  host.worker.StartUpgrader(host, true);
-  EXPECT_EQ(host.LastStage(), kStageFailed);
-  EXPECT_EQ(host.errorTextId, IDS_SERVER_CONFIG_ERROR);
-  EXPECT_FALSE(host.closed);
+  RunContext run(view);
+  EXPECT_FALSE(StartUpgrader(run, ProductStart{L"C:\\lumetra-workflow-test\\nowhere", L""}, true));
+  EXPECT_EQ(view.LastStage(), Stage::kFailed);
+  EXPECT_EQ(view.LastFailure(), Failure::kServerConfig);
+  EXPECT_FALSE(view.closed);
   EXPECT_EQ(LogCount("app exe not exist, C:\\lumetra-workflow-test\\nowhere\\Upgrader.exe"), 1);
 }
 
 TEST_F(WorkflowTest, UpgraderOfAFreshInstallGetsTheStartTimeFromTheChosenFolder) {
-  host.installFolder = L"C:\\lumetra-workflow-test\\fresh";
-  const std::wstring started = InstallProductStub(host.installFolder);
-  CopyFileW((host.installFolder + L"\\Lumetra.exe").c_str(),
-            (host.installFolder + L"\\Upgrader.exe").c_str(), FALSE);
-  host.worker.StartUpgrader(host, true);
-  EXPECT_TRUE(host.closed);
+  const std::wstring installFolder = L"C:\\lumetra-workflow-test\\fresh";
+  const std::wstring started = InstallProductStub(installFolder);
+  CopyFileW((installFolder + L"\\Lumetra.exe").c_str(), (installFolder + L"\\Upgrader.exe").c_str(),
+            FALSE);
+  RunContext run(view);
+  run.startTime = kTestStartTime;
+  EXPECT_TRUE(StartUpgrader(run, ProductStart{L"", installFolder}, true));
+  EXPECT_TRUE(view.closed);
   ASSERT_TRUE(WaitUntil(10000, [&] { return !ReadFileBytes(started).empty(); }));
   EXPECT_EQ(ReadFileBytes(started), "120 340 \"05/03/2025 10:05:09\" Corvane\n");
 }
@@ -269,20 +282,22 @@ TEST_F(WorkflowTest, NewInstallerIsRefetchedUntilItMatchesAndCancelHoldsTheHandO
   WriteFileBytes(ReleaseFile(L"wf-update.ini"),
                  Configuration(server, L"wf-update-package.7z", package, "1.2.3.4", installer));
   WriteOverride(server.Url(L"/wf-update.ini"), 5000);
-  host.worker.m_retryPause = &RecordPause;
+  ForgetPauses();
+  controller.run().retryPause = &RecordPause;
+  CancelState& cancel = controller.run().cancel;
 
-  std::thread worker([this] { Run(); });
+  controller.Start();
   const bool refetched =
       WaitUntil(20000, [&] { return LogCount("Check new installer error") >= 3; });
   EXPECT_TRUE(refetched) << "the mismatching installer was not fetched again";
-  EXPECT_EQ(host.LastStage(), kStageUpdatingInstaller);
-  EXPECT_FALSE(host.closed);
+  EXPECT_EQ(view.LastStage(), Stage::kUpdatingInstaller);
+  EXPECT_FALSE(view.closed);
   const std::vector<DWORD> pauses = RecordedPauses();
   ASSERT_GE(pauses.size(), 2u);
   EXPECT_TRUE(pauses[0] >= 800 && pauses[0] <= 1000) << pauses[0];
   EXPECT_TRUE(pauses[1] >= 1600 && pauses[1] <= 2000) << pauses[1];
 
-  host.exitPromptOpen = 1;
+  cancel.SetPromptOpen(true);
   // Swapped in whole: a request that met the file half rewritten would get a short answer,
   // which ends the workflow as a failed download.
   const std::wstring swap = ReleaseFile(L"wf-new-installer.exe.part");
@@ -293,12 +308,12 @@ TEST_F(WorkflowTest, NewInstallerIsRefetchedUntilItMatchesAndCancelHoldsTheHandO
     return LogCount("Download new installer ok") > LogCount("Check new installer error");
   }));
   Sleep(500);
-  EXPECT_FALSE(host.closed) << "handed over while the cancel confirmation was open";
+  EXPECT_FALSE(view.closed) << "handed over while the cancel confirmation was open";
 
-  host.cancelled = 1;
-  host.exitPromptOpen = 0;
-  EXPECT_TRUE(WaitUntil(5000, [&] { return host.closed.load(); }));
-  worker.join();
+  cancel.Cancel();
+  cancel.SetPromptOpen(false);
+  EXPECT_TRUE(WaitUntil(5000, [&] { return view.closed.load(); }));
+  controller.WaitForWorker();
 
   std::wstring folder, name;
   GetModulePath(&folder, &name);
@@ -321,19 +336,16 @@ TEST_F(WorkflowTest, NewInstallerNoNewerInsideThanTheRunningOneIsNotHandedOver) 
   WriteOverride(server.Url(L"/wf-same.ini"), 5000);
   std::wstring folder, name;
   GetModulePath(&folder, &name);
-  DeleteFileW((GetTempFolder() + L"\\tmp" + name).c_str());  // another test's download
   const char kNotUsed[] =
       "New installer is version 1.25.0.30 inside, not newer than this one (1.25.0.30): not used";
-  const int notUsedBefore = LogCount(kNotUsed);
-  const size_t logStart = LogText().size();
 
   Run();
 
-  EXPECT_EQ(host.Stages(), (std::vector<int>{kStageChecking, kStageUpdatingInstaller,
-                                             kStagePreparing, kStageReady}));
-  EXPECT_FALSE(host.closed);
-  EXPECT_EQ(LogCount(kNotUsed), notUsedBefore + 1);
-  EXPECT_LT(LogFind(kNotUsed, logStart), LogFind("Run this...", logStart));
+  EXPECT_EQ(view.Stages(), (std::vector<Stage>{Stage::kChecking, Stage::kUpdatingInstaller,
+                                               Stage::kPreparing, Stage::kReady}));
+  EXPECT_FALSE(view.closed);
+  EXPECT_EQ(LogCount(kNotUsed), 1);
+  EXPECT_LT(LogFind(kNotUsed), LogFind("Run this..."));
   EXPECT_FALSE(PathExists(folder + L"\\tmp" + name)) << "nothing is handed over";
   EXPECT_FALSE(PathExists(GetTempFolder() + L"\\tmp" + name)) << "the download is removed";
 }
@@ -352,9 +364,9 @@ TEST_F(WorkflowTest, NewInstallerThatCannotBeFetchedWithTheNetworkPresentIsConne
 
   Run();
 
-  EXPECT_EQ(host.Stages(),
-            (std::vector<int>{kStageChecking, kStageUpdatingInstaller, kStageFailed}));
-  EXPECT_EQ(host.errorTextId, IDS_NO_INTERNET);
+  EXPECT_EQ(view.Stages(),
+            (std::vector<Stage>{Stage::kChecking, Stage::kUpdatingInstaller, Stage::kFailed}));
+  EXPECT_EQ(view.LastFailure(), Failure::kNoConnection);
   EXPECT_EQ(LogCount("Download failed for other reason but not network disconnect. stop"), 1);
   std::wstring folder, name;
   GetModulePath(&folder, &name);
@@ -376,12 +388,13 @@ TEST_F(WorkflowTest, OnlyTheRuntimeMissingStartsTheInstalledProduct) {
         "\r\nBytes=2048\r\nNeeded=1\r\n";
   WriteFileBytes(ReleaseFile(L"wf-runtime.ini"), ini);
   WriteOverride(server.Url(L"/wf-runtime.ini"), 5000);
+  // The configuration says the runtime is needed: it is to be fetched unless installed.
+  ASSERT_FALSE(IsVcRuntimeInstalled(L"14.0", L"x86")) << "the prefix has the VC runtime";
 
   Run();
 
-  ASSERT_TRUE(host.worker.m_config.m_vc2015x86.needed) << "the prefix has no VC runtime";
-  EXPECT_EQ(host.LastStage(), kStageStartingProduct);
-  EXPECT_TRUE(host.closed);
+  EXPECT_EQ(view.LastStage(), Stage::kStartingProduct);
+  EXPECT_TRUE(view.closed);
   // The stand-in creates its record, then writes it: wait for the words, not the file.
   ASSERT_TRUE(WaitUntil(10000, [&] { return !ReadFileBytes(started).empty(); }))
       << "product not started";
@@ -409,24 +422,30 @@ TEST_F(WorkflowTest, HostileConfigurationsEndInAClearStageWithoutHanging) {
   };
   for (const auto& [name, bytes] : cases) {
     SCOPED_TRACE(Narrow(name));
-    SetUp();
-    RecordingHost run;
+    SetUp();  // from here on, the log lines are this case's
+    auto caseView = std::make_unique<RecordingView>();
+    auto caseController = std::make_unique<CWorkflowController>(*caseView);
     WriteFileBytes(ReleaseFile(name), bytes);
     WriteOverride(server.Url(std::wstring(L"/") + name), 5000);
-    std::atomic<bool> ended{false};
-    std::thread worker([&] {
-      run.worker.RunWorkflow(run);
-      ended = true;
+    caseController->Start();
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    std::thread waiter([worker = caseController.get(), ended] {
+      worker->WaitForWorker();
+      *ended = true;
     });
-    const bool inTime = WaitUntil(60000, [&] { return ended.load(); });
+    const bool inTime = WaitUntil(60000, [&] { return ended->load(); });
     EXPECT_TRUE(inTime) << "the workflow is still running";
     if (!inTime) {
-      worker.detach();
+      // Left running, with what it uses: ending it could hang this test too.
+      waiter.detach();
+      static_cast<void>(caseController.release());
+      static_cast<void>(caseView.release());
       return;
     }
-    worker.join();
-    const int last = run.LastStage();
-    EXPECT_TRUE(last == kStageOsUnsupported || last == kStageFailed) << "last stage " << last;
+    waiter.join();
+    const std::optional<Stage> last = caseView->LastStage();
+    EXPECT_TRUE(last == Stage::kOsUnsupported || last == Stage::kFailed)
+        << "last stage " << testing::PrintToString(last);
     const std::string log = LogText();
     EXPECT_TRUE(log.find("Doesn't support current OS") != std::string::npos ||
                 log.find("Read ini file failed") != std::string::npos ||
@@ -442,23 +461,22 @@ TEST_F(WorkflowTest, HostileOverrideFilesAreReadSafely) {
   const std::wstring makers = L"http://www.corvane.example/support/software/Vexa/WindowsOS/update_win.ini";
   const std::string good = "{\r\n  \"ApplicationUpdate\": \"http://127.0.0.1:9/u.ini\",\r\n"
                            "  \"WebConnectTimeout\": 7000\r\n}\r\n";
-  CInstallWorker worker;
 
   WriteFileBytes(OverrideFile(), good + std::string(1024 * 1024, 'x'));
-  EXPECT_EQ(worker.GetServerUrl(), L"http://127.0.0.1:9/u.ini");
-  EXPECT_EQ(worker.GetWebConnectTimeout(), 7000);
+  EXPECT_EQ(GetServerUrl(), L"http://127.0.0.1:9/u.ini");
+  EXPECT_EQ(GetWebConnectTimeout(), 7000);
 
   WriteFileBytes(OverrideFile(), std::string(1024 * 1024, 'x') + good);
-  EXPECT_EQ(worker.GetServerUrl(), makers) << "a value beyond what is read is not taken";
+  EXPECT_EQ(GetServerUrl(), makers) << "a value beyond what is read is not taken";
 
   WriteFileBytes(OverrideFile(), "{ ApplicationUpdate: http://127.0.0.1:9/u.ini, WebConnectTimeout: 5 }");
-  EXPECT_EQ(worker.GetServerUrl(), makers);
-  EXPECT_EQ(worker.GetWebConnectTimeout(), 60000);
+  EXPECT_EQ(GetServerUrl(), makers);
+  EXPECT_EQ(GetWebConnectTimeout(), 60000);
 
   std::string withNul = good;
   withNul[good.find("127")] = '\0';
   WriteFileBytes(OverrideFile(), withNul);
-  const std::wstring url = worker.GetServerUrl();
+  const std::wstring url = GetServerUrl();
   EXPECT_TRUE(url == makers || url.find(L"27.0.0.1:9/u.ini") != std::wstring::npos) << Narrow(url);
-  EXPECT_GT(worker.GetWebConnectTimeout(), 0);
+  EXPECT_GT(GetWebConnectTimeout(), 0);
 }
