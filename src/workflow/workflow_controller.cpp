@@ -31,6 +31,11 @@ void CWorkflowController::SetState(State state) {
   state_ = state;
 }
 
+void CWorkflowController::KeepPlan(const Plan& plan) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  plan_ = plan;
+}
+
 void CWorkflowController::Start() {
   SetState(State::kPlanning);
   run_.view.ShowStage(Stage::kChecking);
@@ -39,6 +44,7 @@ void CWorkflowController::Start() {
 
 void CWorkflowController::RunFirstPhases() {
   PlanResult planned = FetchPlan(run_);
+  KeepPlan(planned.plan);
   if (planned.end != PlanEnd::kPlanned) return SetState(State::kEnded);
   run_.timeoutMs = planned.plan.timeoutMs;
   Plan& plan = planned.plan;
@@ -58,7 +64,9 @@ void CWorkflowController::RunFirstPhases() {
     return;
   }
   SetState(State::kEnded);
-  if (!plan.config.GetInstalledVersion().empty()) {
+  const bool installed = !plan.config.GetInstalledVersion().empty();
+  KeepPlan(plan);  // with the install location just read
+  if (installed) {
     WriteInstallLog(L"No valid app to download, start the installed one: %ls",
                     plan.config.m_strInstallLocation.c_str());
     StartApp(run_, ProductStart{plan.config.m_strInstallLocation, InstallFolder()});

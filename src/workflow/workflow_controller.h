@@ -48,7 +48,7 @@ class CWorkflowController {
   void WaitForWorker() { worker_.Join(); }
 
   RunContext& run() { return run_; }
-  // The plan of the first worker: read only once it has ended.
+  // The plan of the first worker, as far as it got: read only once it has ended.
   const Plan& plan() const { return plan_; }
 
  private:
@@ -58,6 +58,7 @@ class CWorkflowController {
   void RunDownloadAndInstall();
   bool WaitForFolderChoice();
   void SetState(State state);
+  void KeepPlan(const Plan& plan);
 
   RunContext run_;
   Plan plan_;

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "win/system_test_support.h"
 
 namespace {
@@ -43,6 +46,33 @@ TEST(RunProgram, WithoutWaitingReturnsWhileTheProgramStillRuns) {
                          L"0 1500 \"" + marker + L"\""));
   EXPECT_FALSE(Exists(marker));
   EXPECT_TRUE(WaitUntil(15000, [&] { return Exists(marker); }));
+}
+
+// A cancel ends an extractor pass that is still running, and one that starts after it; a
+// program never lent is not touched.
+TEST(RunProgramForExitCode, StopAllEndsTheProgramsLentAndEveryOneLentLater) {
+  const std::wstring folder = ScratchFolder("run-stoppable");
+  const std::wstring marker = folder + L"\\ended";
+  StoppablePrograms stoppable;
+  std::atomic<bool> returned{false};
+  std::optional<unsigned long> code;
+  std::thread waiting([&] {
+    code = RunProgramForExitCode(SW_HIDE, folder, FixturePath(L"exit_after"),
+                                 L"0 60000 \"" + marker + L"\"", &stoppable);
+    returned = true;
+  });
+  Sleep(1000);  // started and lent by now, or lent right after StopAll (ended then too)
+  stoppable.StopAll();
+  EXPECT_TRUE(WaitUntil(20000, [&] { return returned.load(); })) << "the program was not ended";
+  waiting.join();
+  EXPECT_EQ(code.value_or(99), 1u);
+  EXPECT_FALSE(Exists(marker));
+
+  EXPECT_EQ(RunProgramForExitCode(SW_HIDE, folder, FixturePath(L"exit_after"), L"0 60000",
+                                  &stoppable)
+                .value_or(99),
+            1u);
+  EXPECT_EQ(RunProgramForExitCode(SW_HIDE, folder, FixturePath(L"exit_after"), L"7").value_or(99), 7u);
 }
 
 TEST(RunProgram, AProgramThatCannotStartGivesFalseAtOnce) {
