@@ -72,6 +72,16 @@ void CInstallerApp::PrepareRestartedInstaller(const std::wstring& moduleFolder,
 BOOL CInstallerApp::InitInstance() {
   if (!HardenDllSearch()) return FALSE;
 
+  // A second installer must not write or delete anything (the font, the log, the leftover
+  // copy) while the first works: the mutex comes first. The hand-over copy runs while the
+  // old installer still holds it, and takes none.
+  const StartForm form = ClassifyCommandLine(m_lpCmdLine);
+  if (form != StartForm::kHandOver) {
+    // Held until the process ends; never closed.
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
+    if (mutex == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) return FALSE;
+  }
+
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
 
@@ -84,7 +94,7 @@ BOOL CInstallerApp::InitInstance() {
   WriteInstallLog(L"%ls", modulePath.c_str());
   WriteInstallLog(L"cmdline: %ls", m_lpCmdLine.c_str());
 
-  switch (ClassifyCommandLine(m_lpCmdLine)) {
+  switch (form) {
     case StartForm::kHandOver:
       HandOver(modulePath, moduleFolder, moduleName);
       return FALSE;
@@ -94,10 +104,6 @@ BOOL CInstallerApp::InitInstance() {
     case StartForm::kOrdinary:
       break;
   }
-
-  // Held until the process ends; never closed.
-  HANDLE mutex = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
-  if (mutex == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) return FALSE;
 
   // Before the window and its controller exist: workers only read the folders.
   ResolveUserFolders();
