@@ -8,6 +8,7 @@
 #include "base/unique_handle.h"
 #include "resource_ids.h"
 #include "system/folder_set.h"
+#include "system/folder_tree.h"
 #include "system/install_log.h"
 #include "system/module_path.h"
 #include "system/process.h"
@@ -62,7 +63,12 @@ void CInstallerApp::PrepareRestartedInstaller(const std::wstring& moduleFolder,
                                               const std::wstring& moduleName) {
   const std::wstring leftover = LeftoverCopyPath(moduleFolder, moduleName);
   WriteInstallLog(L"delete file: %ls", leftover.c_str());
-  if (DeleteFileW(leftover.c_str())) WriteInstallLog(L"Delete ok");
+  // Only a plain file at exactly that path: a link there would delete what it leads to.
+  const DWORD attributes = GetFileAttributesW(leftover.c_str());
+  const bool plainFile = attributes != INVALID_FILE_ATTRIBUTES &&
+                         !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+                         !LeadsElsewhere(leftover);
+  if (plainFile && DeleteFileW(leftover.c_str())) WriteInstallLog(L"Delete ok");
 
   const WindowPosition position = ParsePosition(m_lpCmdLine);
   m_nInitTop = position.top;

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "base/product.h"
 #include "base/unique_handle.h"
 #include "system/integration_paths.h"
 
@@ -123,6 +124,19 @@ void DeleteFolderTree(const std::wstring& path) {
   DeleteFolderEntries(path);
   if (attributes != INVALID_FILE_ATTRIBUTES) ClearReadOnly(bare, attributes);
   RemoveDirectoryW(path.c_str());
+}
+
+bool HoldsProduct(const std::wstring& folder) {
+  if (folder.empty()) return false;
+  const std::wstring exe = WithoutTrailingBackslashes(folder) + L"\\" + kProductExeName;
+  const DWORD attributes = GetFileAttributesW(exe.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+         !LeadsElsewhere(exe);
+}
+
+bool IsProductFolder(const std::wstring& folder) {
+  return IsNamedLikeProductFolder(folder) && HoldsProduct(folder);
 }
 
 bool DeleteFolderTreeWithin(const std::wstring& path, unsigned timeoutMs) {

@@ -15,6 +15,13 @@ void DeleteFolderTree(const std::wstring& path);
 // shows a Linux link to a file as the file itself). False when nothing is there.
 bool LeadsElsewhere(const std::wstring& path);
 
+// Whether `folder` holds the product: its Lumetra.exe is a file there (not a link).
+bool HoldsProduct(const std::wstring& folder);
+// Whether `folder` may be taken for an installation to replace or remove: named like the
+// product's folder and holding the product. A stale or edited registration that names any
+// other folder (Documents, a drive root) never has it removed.
+bool IsProductFolder(const std::wstring& folder);
+
 // DeleteFolderTree, tried again every 100 ms for up to `timeoutMs` while something is left
 // (a program that has just ended, or a transfer that is closing, may hold a file or the
 // folder a moment longer). True when the folder is gone.

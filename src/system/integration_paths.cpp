@@ -34,6 +34,17 @@ std::wstring MakerAppDataFolder(std::wstring_view roamingFolder) {
   return path;
 }
 
+bool IsNamedLikeProductFolder(std::wstring_view path) {
+  while (!path.empty() && path.back() == L'\\') path.remove_suffix(1);
+  const std::wstring_view name = path.substr(path.find_last_of(L'\\') + 1);
+  const std::wstring_view product = kProductName;
+  if (name.size() != product.size()) return false;
+  const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; };
+  for (size_t i = 0; i < name.size(); ++i)
+    if (lower(name[i]) != lower(product[i])) return false;
+  return true;
+}
+
 bool IsTooShortToDeleteAsTree(std::wstring_view path) { return path.size() < kShortestTreePath; }
 
 std::wstring FolderSearchPattern(std::wstring_view folder) {

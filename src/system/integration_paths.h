@@ -17,6 +17,10 @@ std::wstring PerUserStartMenuLinkPath(std::wstring_view roamingFolder);
 // <roaming>\Corvane
 std::wstring MakerAppDataFolder(std::wstring_view roamingFolder);
 
+// Whether the path's last folder is named like the product's ("Lumetra", any letter case,
+// trailing backslashes ignored): only such a folder is ever taken for an installation.
+bool IsNamedLikeProductFolder(std::wstring_view path);
+
 // Paths this short (a drive root such as C:\, or less) are never removed as a tree.
 bool IsTooShortToDeleteAsTree(std::wstring_view path);
 // The folder, one backslash unless it already ends in one, and "*.*".

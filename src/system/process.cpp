@@ -28,6 +28,19 @@ bool SameExeName(const wchar_t* a, const std::wstring& b) {
   return CompareStringOrdinal(a, -1, b.c_str(), static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+  return !a.empty() && CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                            static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// The full path of the program a process runs; empty when it cannot be asked.
+std::wstring ImagePath(HANDLE process) {
+  wchar_t path[MAX_PATH * 2] = {};
+  DWORD size = MAX_PATH * 2;
+  if (!QueryFullProcessImageNameW(process, 0, path, &size)) return std::wstring();
+  return std::wstring(path, size);
+}
+
 // First process of the name in a fresh snapshot whose id is not in `skip`; 0 if none.
 DWORD FindProcessIdExcept(const std::wstring& exeName, const std::set<DWORD>& skip) {
   if (exeName.empty()) return 0;
@@ -148,7 +161,8 @@ unsigned long FindProcessId(const std::wstring& exeName) {
   return FindProcessIdExcept(exeName, {});
 }
 
-bool KillProcessesByName(const std::wstring& exeName) {
+bool KillProcessesByPath(const std::wstring& exePath) {
+  const std::wstring exeName = exePath.substr(exePath.find_last_of(L'\\') + 1);
   const ULONGLONG deadline = GetTickCount64() + kKillJobLimitMs;
   // Processes seen ending (an ended process may linger in the list while handles to it
   // stay open) and processes given up on; neither is looked at again.
@@ -160,11 +174,12 @@ bool KillProcessesByName(const std::wstring& exeName) {
     const DWORD id = FindProcessIdExcept(exeName, done);
     if (id == 0) break;
     if (GetTickCount64() >= deadline) {
-      WriteInstallLog(L"Processes named %ls still running after %lu s, giving up", exeName.c_str(),
+      WriteInstallLog(L"Processes of %ls still running after %lu s, giving up", exePath.c_str(),
                       static_cast<unsigned long>(kKillJobLimitMs / 1000));
       return false;
     }
-    ScopedHandle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, TRUE, id));
+    ScopedHandle process(OpenProcess(
+        SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
     if (!process.valid()) {
       const DWORD error = GetLastError();
       failedOpens = (id == lastFailedId) ? failedOpens + 1 : 1;
@@ -178,6 +193,10 @@ bool KillProcessesByName(const std::wstring& exeName) {
                       static_cast<unsigned long>(error));
       done.insert(id);
       ++givenUp;
+      continue;
+    }
+    if (!SamePath(ImagePath(process.get()), exePath)) {
+      done.insert(id);  // the same name elsewhere: another program, or another copy
       continue;
     }
     if (WaitForSingleObject(process.get(), kGraceMs) != WAIT_OBJECT_0) {

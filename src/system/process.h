@@ -49,8 +49,9 @@ bool IsProcessRunning(const std::wstring& exeName);
 // the name is empty or when no snapshot can be taken.
 unsigned long FindProcessId(const std::wstring& exeName);
 
-// Ends every process of that name: each gets a grace of 3 s to end on its own, then is
-// terminated with exit code 1. True once none is left. A process that cannot be opened
-// or does not end even when terminated is given up on (logged), and so is the whole job
-// after a minute; the answer is then false.
-bool KillProcessesByName(const std::wstring& exeName);
+// Ends every process, in any session, that runs the program file `exePath` (a full path;
+// letter case ignored): each gets a grace of 3 s to end on its own, then is terminated
+// with exit code 1. A program of the same name elsewhere is left alone. True once none is
+// left. A process that cannot be opened or does not end even when terminated is given up
+// on (logged), and so is the whole job after a minute; the answer is then false.
+bool KillProcessesByPath(const std::wstring& exePath);

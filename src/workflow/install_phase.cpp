@@ -51,8 +51,9 @@ bool InstallPrerequisite(RunContext& run, const Prerequisite& prerequisite) {
 // shortcuts and start-up entry.
 bool InstallProduct(RunContext& run, const InstallInput& input) {
   const std::wstring& installPath = input.installFolder;
-  KillProcessesByName(kProductExeName);
-  KillProcessesByName(L"Upgrader.exe");
+  // Only the product's programs in the folder about to be replaced, in every session.
+  KillProcessesByPath(installPath + L"\\" + kProductExeName);
+  KillProcessesByPath(installPath + L"\\Upgrader.exe");
   DeleteFolderTree(installPath);
   RemoveMakerAppDataFolder();
   if (!CreateFolderPath(installPath)) {

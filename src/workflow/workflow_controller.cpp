@@ -32,8 +32,10 @@ void CWorkflowController::SetState(State state) {
 }
 
 void CWorkflowController::KeepPlan(const Plan& plan) {
+  const bool holdsProduct = HoldsProduct(plan.config.m_strInstallLocation);
   std::lock_guard<std::mutex> lock(mutex_);
   plan_ = plan;
+  registeredFolderHoldsProduct_ = holdsProduct;
 }
 
 void CWorkflowController::Start() {
@@ -135,9 +137,10 @@ void CWorkflowController::EndFolderChoice(const std::wstring& chosenFolder) {
 std::wstring CWorkflowController::InstallFolder() const {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!chosenFolder_.empty()) return chosenFolder_;
-  // An update goes where the product is installed, not beside it.
-  const std::wstring& installed = plan_.config.m_strInstallLocation;
-  return installed.empty() ? GetDefaultInstallFolder() : installed;
+  // An update goes where the product is installed, not beside it; a registration that
+  // names a folder without the product (stale, or edited) is not followed.
+  return registeredFolderHoldsProduct_ ? plan_.config.m_strInstallLocation
+                                       : GetDefaultInstallFolder();
 }
 
 void CWorkflowController::AnswerCancelPrompt(bool cancel) {

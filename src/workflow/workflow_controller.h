@@ -29,8 +29,8 @@ class CWorkflowController {
   // The folder picker: while it is open, a finished download waits for it.
   void BeginFolderChoice();
   void EndFolderChoice(const std::wstring& chosenFolder);  // empty: no change
-  // Where the product goes: the chosen folder, else the registered installation's,
-  // else <program files>\Lumetra.
+  // Where the product goes: the chosen folder, else the registered installation's when
+  // the product is there, else <program files>\Lumetra.
   std::wstring InstallFolder() const;
 
   // The cancel confirmation. A confirmed cancel marks the run cancelled before the prompt
@@ -66,6 +66,7 @@ class CWorkflowController {
 
   mutable std::mutex mutex_;  // guards what the window thread and the worker both touch
   State state_ = State::kIdle;
+  bool registeredFolderHoldsProduct_ = false;
   bool choosingFolder_ = false;
   std::wstring chosenFolder_;
 };

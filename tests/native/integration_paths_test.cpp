@@ -42,3 +42,11 @@ TEST(IntegrationPaths, FontFileNameAndTarget) {
   EXPECT_EQ(FontTargetPath(L"C:\\Windows", L"Roboto-Regular.ttf"),
             L"C:\\Windows\\Fonts\\Roboto-Regular.ttf");
 }
+
+TEST(ProductFolder, OnlyAFolderNamedLikeTheProductCounts) {
+  for (const wchar_t* path : {L"C:\\Program Files\\Lumetra", L"D:\\apps\\LUMETRA\\", L"Lumetra"})
+    EXPECT_TRUE(IsNamedLikeProductFolder(path)) << path;
+  for (const wchar_t* path : {L"C:\\Users\\x\\Documents", L"C:\\Lumetra\\sub", L"C:\\Lumetra2",
+                              L"C:\\Lumetr", L"", L"\\"})
+    EXPECT_FALSE(IsNamedLikeProductFolder(path)) << path;
+}

@@ -102,27 +102,35 @@ TEST(ProcessNames, AreMatchedWithoutRegardToCaseButOnlyAsAWholeName) {
   EXPECT_FALSE(IsProcessRunning(L""));
 }
 
-TEST(KillProcessesByName, WithNoSuchProcessIsTrueWithoutWaiting) {
+TEST(KillProcessesByPath, WithNoSuchProcessIsTrueWithoutWaiting) {
   const ULONGLONG start = GetTickCount64();
-  EXPECT_TRUE(KillProcessesByName(L"H5NothingRunsUnderThisName.exe"));
+  EXPECT_TRUE(KillProcessesByPath(L"C:\\nowhere\\H5NothingRunsUnderThisName.exe"));
   EXPECT_LT(GetTickCount64() - start, 1000u);
 }
 
-TEST(KillProcessesByName, LetsAProcessEndWithinTheGraceAndTerminatesOneThatDoesNot) {
+// Only the program at that path ends: the same program file under the same name in
+// another folder (another installation, another vendor's program) runs on.
+TEST(KillProcessesByPath, LetsAProcessEndWithinTheGraceTerminatesOneThatDoesNotAndSparesOthers) {
   const std::wstring folder = ScratchFolder("kill");
+  const std::wstring elsewhere = ScratchFolder("kill-elsewhere");
   const std::wstring exe = CopyOfFixture(folder, L"H5KillProbe.exe");
+  const std::wstring other = CopyOfFixture(elsewhere, L"H5KillProbe.exe");
   StartedProcess quick(exe, L"7 1000");
   StartedProcess stubborn(exe, L"0 600000");
-  ASSERT_TRUE(quick.started() && stubborn.started());
+  StartedProcess bystander(other, L"0 600000");
+  ASSERT_TRUE(quick.started() && stubborn.started() && bystander.started());
 
   const ULONGLONG start = GetTickCount64();
-  EXPECT_TRUE(KillProcessesByName(L"h5killprobe.EXE"));
+  std::wstring differentCase = exe;
+  CharUpperBuffW(differentCase.data(), static_cast<DWORD>(differentCase.size()));
+  EXPECT_TRUE(KillProcessesByPath(differentCase));
   const ULONGLONG elapsed = GetTickCount64() - start;
 
-  EXPECT_FALSE(IsProcessRunning(L"H5KillProbe.exe"));
   ASSERT_TRUE(quick.WaitForEnd(0) && stubborn.WaitForEnd(0));
   EXPECT_EQ(quick.ExitCode(), 7u);     // ended on its own within the 3 s
   EXPECT_EQ(stubborn.ExitCode(), 1u);  // terminated after its 3 s
+  EXPECT_FALSE(bystander.WaitForEnd(0)) << "a program elsewhere was ended";
   EXPECT_GE(elapsed, 2900u);
   EXPECT_LT(elapsed, 15000u);
+  EXPECT_TRUE(KillProcessesByPath(other));
 }
