@@ -169,6 +169,29 @@ TEST_F(WorkflowTest, ConfigurationFromTheOverrideUrlLeadsToTheLicenceStage) {
   EXPECT_TRUE(controller.plan().config.m_application.needed);
 }
 
+// A stale or edited registration naming a folder without the product (Documents, say) is
+// never offered as the install folder: the install phase replaces the folder it is given.
+TEST_F(WorkflowTest, RegisteredFolderIsTheDefaultOnlyWhileTheProductIsThere) {
+  REQUIRE_RELEASE_SERVER(server);
+  const std::wstring location = L"C:\\lumetra-workflow-test\\Lumetra";
+  RegisterInstalledProduct(location, L"1.0.0.0");
+  DeleteFileW((location + L"\\Lumetra.exe").c_str());
+  const Package package = PublishPackage(server, L"wf-stale-package.7z", 1024, 11);
+  WriteFileBytes(ReleaseFile(L"wf-stale.ini"),
+                 Configuration(server, L"wf-stale-package.7z", package, "1.2.3.4"));
+  WriteOverride(server.Url(L"/wf-stale.ini"), 5000);
+
+  Run();
+  ASSERT_EQ(view.LastStage(), Stage::kReady);
+  EXPECT_EQ(controller.InstallFolder(), GetDefaultInstallFolder());
+
+  InstallProductStub(location);
+  CWorkflowController again(view);
+  again.Start();
+  again.WaitForWorker();
+  EXPECT_EQ(again.InstallFolder(), location);
+}
+
 TEST_F(WorkflowTest, LocalPackageCopyIsUsedWithoutAnyRequest) {
   REQUIRE_RELEASE_SERVER(server);
   const Package package = PublishPackage(server, L"wf-local-package.7z", 2048, 2);
