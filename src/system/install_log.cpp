@@ -36,18 +36,74 @@ bool IsHeldByOthers(DWORD error) {
   return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
+// The path a handle finally reached, without the "\\?\" prefix; empty when unknown.
+std::wstring FinalPathOf(HANDLE file) {
+  wchar_t final[MAX_PATH * 2] = {};
+  const DWORD length =
+      GetFinalPathNameByHandleW(file, final, MAX_PATH * 2, FILE_NAME_NORMALIZED);
+  if (length == 0 || length >= MAX_PATH * 2) return std::wstring();
+  std::wstring path(final, length);
+  if (path.rfind(L"\\\\?\\", 0) == 0) path.erase(0, 4);
+  return path;
+}
+
+// What a handle to the log's path reached: whether it is the entry at exactly that path
+// (no link of the file or of a folder on the way led elsewhere, where the platform
+// resolves such links), and whether it is a plain file there (no reparse point opened as
+// itself, no hard link, no folder).
+struct LogEntry {
+  bool atPath = false;
+  bool plain = false;
+};
+
+LogEntry Inspect(HANDLE file, const std::wstring& path) {
+  LogEntry entry;
+  const std::wstring final = FinalPathOf(file);
+  entry.atPath = CompareStringOrdinal(final.c_str(), static_cast<int>(final.size()), path.c_str(),
+                                      static_cast<int>(path.size()), TRUE) == CSTR_EQUAL;
+  BY_HANDLE_FILE_INFORMATION info{};
+  entry.plain =
+      GetFileInformationByHandle(file, &info) && info.nNumberOfLinks == 1 &&
+      !(info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY));
+  return entry;
+}
+
+// A link opened as itself, or a hard link, in the log's place goes aside by its own name
+// (which moves that entry, not what it leads to), so that the log can begin anew.
+void MoveAside(const std::wstring& path) {
+  const std::wstring aside = path + L".moved-" + std::to_wstring(GetTickCount64());
+  MoveFileExW(path.c_str(), aside.c_str(), 0);
+}
+
+ScopedHandle OpenLogFile(const std::wstring& path) {
+  return ScopedHandle(CreateFileW(path.c_str(), FILE_APPEND_DATA, kShareWhileWriting, nullptr,
+                                  OPEN_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
 // One open and write. False when the file is held by someone else; any other failure
-// (no rights, disk full) loses the bytes, as a line that cannot be written is lost. A
-// log folder removed meanwhile is made again.
+// (no rights, disk full, a link in the way that cannot be moved safely) loses the bytes,
+// as a line that cannot be written is lost. A log folder removed meanwhile is made again.
 bool TryAppend(const std::wstring& folder, const std::wstring& path, const std::string& bytes) {
   ScopedHandle file;
   for (int attempt = 0; attempt < 2 && !file.valid(); ++attempt) {
-    file.reset(CreateFileW(path.c_str(), FILE_APPEND_DATA, kShareWhileWriting, nullptr,
-                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    file = OpenLogFile(path);
     if (!file.valid() && GetLastError() != ERROR_PATH_NOT_FOUND) break;
     if (!file.valid()) CreateFolderPath(folder);
   }
   if (!file.valid()) return !IsHeldByOthers(GetLastError());
+  // The installer runs elevated and the log lies where the user can write: a line goes
+  // only into a plain file at exactly that path, never through a link into another file.
+  LogEntry entry = Inspect(file.get(), path);
+  if (!entry.plain) {
+    file.reset();
+    // An entry reached elsewhere is never renamed: that would move what it leads to.
+    if (!entry.atPath) return true;  // lost, never misdirected
+    MoveAside(path);
+    file = OpenLogFile(path);
+    if (!file.valid()) return true;
+    entry = Inspect(file.get(), path);
+  }
+  if (!entry.atPath || !entry.plain) return true;
   DWORD written = 0;
   WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   return true;

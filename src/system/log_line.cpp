@@ -9,9 +9,19 @@ std::wstring FormatLogTimestamp(const std::tm& localTime) {
 }
 
 std::wstring ComposeLogLine(std::wstring_view timestamp, std::wstring_view message) {
+  static const wchar_t kHex[] = L"0123456789ABCDEF";
   std::wstring line;
   line.reserve(timestamp.size() + message.size() + 4);
-  line.append(timestamp).append(L" - ").append(message).append(L"\n");
+  line.append(timestamp).append(L" - ");
+  for (wchar_t c : message) {
+    if (c < 0x20 || c == 0x7F) {
+      line.append(L"\\u00").push_back(kHex[(c >> 4) & 0xF]);
+      line.push_back(kHex[c & 0xF]);
+    } else {
+      line.push_back(c);
+    }
+  }
+  line.append(L"\n");
   return line;
 }
 

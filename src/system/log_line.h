@@ -8,7 +8,8 @@
 // "2024-05-01, 13:07:09"
 std::wstring FormatLogTimestamp(const std::tm& localTime);
 
-// "<timestamp> - <message>\n"
+// "<timestamp> - <message>\n". Control characters in the message (a line break in a path
+// or a server's text) are written as \u00XX, so that no text can start a line of its own.
 std::wstring ComposeLogLine(std::wstring_view timestamp, std::wstring_view message);
 
 // The bytes written to Install.log: 8-bit text as a text-mode stream writes it, every

@@ -43,3 +43,8 @@ TEST(FormatWide, LongTextsAreNotCut) {
   const std::wstring longArgument(5000, L'x');
   EXPECT_EQ(FormatWide(L"[%ls] %d", longArgument.c_str(), 42), L"[" + longArgument + L"] 42");
 }
+
+TEST(LogLine, ControlCharactersInTheMessageCannotStartALineOfTheirOwn) {
+  EXPECT_EQ(ComposeLogLine(L"T", L"a\r\n2024-05-01, 13:07:09 - forged\tb\x7f"),
+            L"T - a\\u000D\\u000A2024-05-01, 13:07:09 - forged\\u0009b\\u007F\n");
+}

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "system/folder_set.h"
+#include "win/system_test_support.h"
 #include "win/win_test_support.h"
 
 namespace {
@@ -21,6 +22,11 @@ std::wstring LogFile() { return LogFolder() + L"\\Install.log"; }
 
 void RemoveLogFolder() {
   DeleteFileW(LogFile().c_str());
+  WIN32_FIND_DATAW found{};  // what a planted link left when it was moved aside
+  HANDLE find = FindFirstFileW((LogFile() + L".moved-*").c_str(), &found);
+  for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found))
+    DeleteFileW((LogFolder() + L"\\" + found.cFileName).c_str());
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
   RemoveDirectoryW(LogFolder().c_str());
 }
 
@@ -36,6 +42,37 @@ TEST(InstallLog, FirstLineCreatesTheFolderChainAndIsWrittenWithCrLf) {
   EXPECT_TRUE(std::regex_match(
       bytes, std::regex(R"(\d{4}-\d{2}-\d{2}, \d{2}:\d{2}:\d{2} - ProcessUser: user1, LogonUser: user1\r\n)")))
       << bytes;
+}
+
+// The installer runs elevated and its log lies where the user can write: a hard link
+// planted as Install.log is moved aside, and no link is ever written through (nor moved,
+// where the platform shows it as the file it leads to).
+TEST(InstallLog, ALinkPlantedAsTheLogIsMovedAsideAndNeverWrittenThrough) {
+  std::string linuxScratch;
+  const std::wstring scratch = system_test::ScratchFolder("log-link", &linuxScratch);
+  const std::wstring victim = scratch + L"\\victim.txt";
+  test_support::WriteFileBytes(victim, "precious");
+  RemoveLogFolder();
+  CreateFolderPath(LogFolder());
+
+  ASSERT_TRUE(CreateHardLinkW(LogFile().c_str(), victim.c_str(), nullptr));
+  WriteInstallLog(L"after a hard link");
+  EXPECT_EQ(ReadFileBytes(victim), "precious");
+  EXPECT_NE(ReadFileBytes(LogFile()).find(" - after a hard link\r\n"), std::string::npos);
+
+  RemoveLogFolder();
+  CreateFolderPath(LogFolder());
+  wchar_t prefix[MAX_PATH] = {};
+  ASSERT_TRUE(GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH));
+  std::string linuxLog = std::string(prefix, prefix + wcslen(prefix)) + "/drive_c";
+  for (wchar_t c : LogFile().substr(2)) linuxLog += c == L'\\' ? '/' : static_cast<char>(c);
+  ASSERT_TRUE(system_test::MakeLink(LogFile(), linuxLog, victim, linuxScratch + "/victim.txt", false));
+  WriteInstallLog(L"after a link");
+  EXPECT_EQ(ReadFileBytes(victim), "precious");
+  // Removed from the Linux side: a Windows delete would remove what it leads to.
+  EXPECT_TRUE(system_test::RunLinuxCommand(
+      "rm -f '" + linuxLog + "' && touch '" + linuxScratch + "/unlinked'", scratch + L"\\unlinked",
+      10000));
 }
 
 TEST(InstallLog, AppendsAndKeepsPercentSignsOfArguments) {
