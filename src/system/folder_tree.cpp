@@ -103,6 +103,11 @@ void DeleteFolderEntries(const std::wstring& folder) {
 
 }  // namespace
 
+bool IsInUseError(unsigned long error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+         error == ERROR_ACCESS_DENIED;
+}
+
 bool LeadsElsewhere(const std::wstring& path) {
   const std::wstring bare = WithoutTrailingBackslashes(path);
   const size_t slash = bare.find_last_of(L'\\');
@@ -137,6 +142,43 @@ bool HoldsProduct(const std::wstring& folder) {
 
 bool IsProductFolder(const std::wstring& folder) {
   return IsNamedLikeProductFolder(folder) && HoldsProduct(folder);
+}
+
+void RemoveLeftover(const std::wstring& path) {
+  if (LeadsElsewhere(path)) {
+    RemoveLink(WithoutTrailingBackslashes(path));
+    return;
+  }
+  DeleteFolderTree(path);
+}
+
+std::wstring FindFileInUse(const std::wstring& folder, unsigned long* error) {
+  WIN32_FIND_DATAW found{};
+  ScopedFindHandle find(FindFirstFileW(FolderSearchPattern(folder).c_str(), &found));
+  if (!find.valid()) return {};
+  const std::wstring prefix = WithoutTrailingBackslashes(folder) + L"\\";
+  const std::wstring folderFinal = FinalPathOf(WithoutTrailingBackslashes(folder));
+  do {
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L".." || IsLinkLike(found.dwFileAttributes)) continue;
+    const std::wstring entry = prefix + name;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      std::wstring held = FindFileInUse(entry, error);
+      if (!held.empty()) return held;
+      continue;
+    }
+    if (EntryLeadsElsewhere(folderFinal, entry, name)) continue;
+    // Removing or renaming needs delete access; a holder that does not share it refuses it.
+    ScopedHandle probe(CreateFileW(entry.c_str(), DELETE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    const DWORD refused = probe.valid() ? ERROR_SUCCESS : GetLastError();
+    if (IsInUseError(refused)) {
+      *error = refused;
+      return entry;
+    }
+  } while (FindNextFileW(find.get(), &found));
+  return {};
 }
 
 bool DeleteFolderTreeWithin(const std::wstring& path, unsigned timeoutMs) {

@@ -1,4 +1,4 @@
-// Removal of whole folder trees.
+// Removal of whole folder trees, links and leftovers, and the files in use that stop it.
 #pragma once
 
 #include <string>
@@ -21,6 +21,21 @@ bool HoldsProduct(const std::wstring& folder);
 // product's folder and holding the product. A stale or edited registration that names any
 // other folder (Documents, a drive root) never has it removed.
 bool IsProductFolder(const std::wstring& folder);
+
+// Removes what `path` names as itself: a folder as a tree (DeleteFolderTree), a link, also
+// one the platform shows as a plain file or folder, as the link alone, never what it leads
+// to. A plain file stays. What cannot be removed stays.
+void RemoveLeftover(const std::wstring& path);
+
+// Whether the platform's error says another program holds the file or folder (refused
+// sharing, a locked range, or access denied, as Windows answers for a folder whose files
+// are open).
+bool IsInUseError(unsigned long error);
+
+// A file in the tree that another program holds so that it could not be removed now (open
+// without sharing deletion), as its path, with the platform's error in *error; empty when
+// there is none. Links are not entered.
+std::wstring FindFileInUse(const std::wstring& folder, unsigned long* error);
 
 // DeleteFolderTree, tried again every 100 ms for up to `timeoutMs` while something is left
 // (a program that has just ended, or a transfer that is closing, may hold a file or the

@@ -9,6 +9,7 @@
 #include "system/run_at_startup.h"
 #include "system/shortcuts.h"
 #include "workflow/fetch_rules.h"
+#include "workflow/install_folder_swap.h"
 #include "workflow/start_product.h"
 
 namespace {
@@ -47,25 +48,29 @@ bool InstallPrerequisite(RunContext& run, const Prerequisite& prerequisite) {
   return true;
 }
 
+// The package is copied into a fresh folder beside the installation and swapped in only
+// when complete; what is left half-made on the way is removed.
+bool CopyPackageIntoPlace(RunContext& run, const InstallInput& input) {
+  StagedInstallation staged(input.installFolder);
+  return staged.Prepare() && CopytoInstallPath(input.files.package, staged.folder()) &&
+         staged.SwapIn(run);
+}
+
 // Ends the product, replaces its folder with the package, registers it and renews its
-// shortcuts and start-up entry.
+// shortcuts and start-up entry. Until the package is complete beside the installation and
+// swapped in, a failure leaves the previous installation and its data as they were.
 bool InstallProduct(RunContext& run, const InstallInput& input) {
   const std::wstring& installPath = input.installFolder;
   // Only the product's programs in the folder about to be replaced, in every session.
   KillProcessesByPath(installPath + L"\\" + kProductExeName);
   KillProcessesByPath(installPath + L"\\Upgrader.exe");
-  DeleteFolderTree(installPath);
-  RemoveMakerAppDataFolder();
-  if (!CreateFolderPath(installPath)) {
-    WriteInstallLog(L"Install folder cannot be created: %ls", installPath.c_str());
-    FailInstall(run, L"CopytoInstallPath failed", Failure::kDiskSpace);
-    return false;
-  }
   WriteInstallLog(L"CopytoInstallPath");
-  if (!CopytoInstallPath(run, input.files.package, installPath)) {
+  if (!CopyPackageIntoPlace(run, input)) {
     FailInstall(run, L"CopytoInstallPath failed", Failure::kDiskSpace);
     return false;
   }
+  // The previous installation's data goes with it, now that the new one is in place.
+  RemoveMakerAppDataFolder();
   WriteInstallLog(L"CopytoInstallPath ok");
   run.view.SetProgressTarget(100);
   run.ShowProgress(90);

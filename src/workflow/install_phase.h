@@ -1,5 +1,6 @@
 // The install phase: runs the downloaded prerequisite installers, replaces the product
-// folder with the unpacked package, registers the product and hands over to the upgrader.
+// folder with the unpacked package (only once the package is complete beside it),
+// registers the product and hands over to the upgrader.
 // Once begun it runs to its end: a prerequisite installer is never interrupted.
 #pragma once
 
@@ -22,10 +23,9 @@ enum class InstallEnd { kUpgraderStarted, kFailed };
 
 InstallEnd InstallStage(RunContext& run, const InstallInput& input);
 
-// Copies the tree `source` into the existing folder `target`; a file that cannot be
-// replaced is retried every 500 ms, the failed stage showing the disk-space text meanwhile,
-// until it can (or the user leaves). False when a copied file is not there afterwards.
-bool CopytoInstallPath(RunContext& run, const std::wstring& source, const std::wstring& target);
+// Copies the package tree `source` into the fresh, empty folder `target`. False (with a
+// log line saying why) when any of it cannot be listed or copied, or when it holds no file.
+bool CopytoInstallPath(const std::wstring& source, const std::wstring& target);
 
 // Writes the uninstall entry (HKLM, 32-bit view); true when every value was written.
 bool RegisterToSystem(const std::wstring& installPath, const std::wstring& displayVersion);

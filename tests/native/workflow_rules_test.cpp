@@ -3,6 +3,7 @@
 #include "workflow/fetch_rules.h"
 #include "workflow/override_file.h"
 #include "workflow/start_parameters.h"
+#include "workflow/swap_paths.h"
 
 TEST(OverrideFile, NoFileOrNoKeyKeepsTheDefaults) {
   EXPECT_FALSE(ReadApplicationUpdateUrl(L""));
@@ -75,4 +76,27 @@ TEST(FetchRules, AFileIsFetchedOnlyWhenNeededAndFullyDescribed) {
   package = complete;
   package.size = 0;
   EXPECT_FALSE(IsToBeFetched(package));
+}
+
+TEST(SwapPaths, SiblingsInTheSameParentWhateverTheTrailingBackslashes) {
+  for (const wchar_t* folder : {L"D:\\Apps\\Lumetra", L"D:\\Apps\\Lumetra\\\\"}) {
+    const SwapPaths paths = SwapPathsFor(folder);
+    EXPECT_EQ(paths.installed, L"D:\\Apps\\Lumetra");
+    EXPECT_EQ(paths.parent, L"D:\\Apps");
+    EXPECT_EQ(paths.fresh, L"D:\\Apps\\Lumetra.new");
+    EXPECT_EQ(paths.aside, L"D:\\Apps\\Lumetra.old");
+  }
+  EXPECT_EQ(SwapPathsFor(L"C:\\Lumetra").parent, L"C:\\");
+}
+
+// A drive root has no siblings: ".new" beside C:\ would be "C:.new", a name relative to
+// the drive's current folder.
+TEST(SwapPaths, NoSiblingsWithoutAParentFolder) {
+  for (const wchar_t* folder : {L"", L"C:", L"C:\\", L"Lumetra", L"\\Lumetra", L"C:\\a\\..",
+                                L"C:\\a\\.", L"\\\\?\\C:"}) {
+    const SwapPaths paths = SwapPathsFor(folder);
+    EXPECT_TRUE(paths.installed.empty() && paths.parent.empty() && paths.fresh.empty() &&
+                paths.aside.empty())
+        << folder;
+  }
 }

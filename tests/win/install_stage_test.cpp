@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <thread>
 
+#include "base/unique_handle.h"
 #include "system/probe_rules.h"
 #include "system/probes.h"
 #include "system/shortcuts.h"
@@ -20,11 +22,23 @@ namespace {
 using namespace stage_test;
 using namespace workflow_test;
 using test_support::PathExists;
+using test_support::RoamingFolder;
 using test_support::WaitUntil;
 
 constexpr wchar_t kDotNetKey[] = L"SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\Full";
 constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 const std::wstring kTestRoot = L"C:\\lumetra-install-test";
+
+// The maker's folder of the product's data, which goes with the previous installation.
+std::wstring MakerData() { return RoamingFolder() + L"\\Corvane"; }
+
+// Whether another program holds the file so that it cannot even be read.
+bool HeldByAnother(const std::wstring& path) {
+  ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return !file.valid() && GetLastError() == ERROR_SHARING_VIOLATION;
+}
 
 // A record that counts as to be installed; the install stage never fetches it.
 PackageInfo ToInstall(const std::wstring& version = L"") {
@@ -56,15 +70,18 @@ class InstallStageTest : public ::testing::Test {
   void SetUp() override {
     MarkLogStart();
     PrepareTempFolder();
-    DeleteFolderTree(kTestRoot);
+    // The upgrader stand-in an earlier test started may still be running from there.
+    DeleteFolderTreeWithin(kTestRoot, 10000);
+    DeleteFolderTree(MakerData());
     DeleteUninstallEntry();
     input.installFolder = kTestRoot + L"\\Lumetra";
     run.startTime = kTestStartTime;
   }
   void TearDown() override {
     run.heldFiles.ReleaseAll();
-    DeleteFolderTree(kTestRoot);
+    DeleteFolderTreeWithin(kTestRoot, 10000);
     DeleteFolderTree(GetTempFolder());
+    DeleteFolderTree(MakerData());
     DeleteUninstallEntry();
     HKEY run = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
@@ -93,10 +110,11 @@ class InstallStageTest : public ::testing::Test {
     return ReadFileBytes(input.installFolder + L"\\" + file);
   }
   InstallEnd Install() { return InstallStage(run, input); }
+  std::wstring Beside(const wchar_t* suffix) const { return input.installFolder + suffix; }
 
-  // The install folder in a scratch folder `name` of its own, holding a link `link` to the
-  // folder `outside`, or to its file `target`, with these files in `outside`. False when
-  // the platform lets the test make no such link.
+  // The install folder "Lumetra" in a scratch folder `name` of its own, and a link `link`
+  // (relative to the scratch folder) to the folder `outside`, or to its file `target`, with
+  // these files in `outside`. False when the platform lets the test make no such link.
   bool InstallFolderWithLink(const char* name, const std::wstring& link, const std::wstring& target,
                              const std::map<std::wstring, std::string>& outsideFiles) {
     std::string linuxScratch;
@@ -110,8 +128,9 @@ class InstallStageTest : public ::testing::Test {
       to.append(L"\\").append(target);
       linuxTo.append("/").append(Narrow(target));
     }
-    return system_test::MakeLink(input.installFolder + L"\\" + link,
-                                 linuxScratch + "/Lumetra/" + Narrow(link),
+    std::string linuxLink = Narrow(link);
+    std::replace(linuxLink.begin(), linuxLink.end(), '\\', '/');
+    return system_test::MakeLink(scratch + L"\\" + link, linuxScratch + "/" + linuxLink,
                                  scratch + L"\\outside" + to, linuxScratch + "/outside" + linuxTo,
                                  target.empty());
   }
@@ -135,8 +154,9 @@ TEST_F(InstallStageTest, PrerequisitesProductRegistrationAndTheUpgraderInOrder) 
   input.files.netSetup = StageInstaller(L"dotnet_setup_stub", L"ndp48.exe");
   input.files.vcSetup = StageInstaller(L"vc_setup_stub", L"vc_redist.x86.exe");
   StagePackage({{L"Lumetra.exe", "product"}, {L"sub\\deeper\\data.bin", "data"}});
-  // An earlier installation with a file the package no longer has.
+  // An earlier installation with files the package no longer has, and its data.
   WriteTree(input.installFolder, {{L"old-extra.txt", "old"}, {L"sub\\old.bin", "old"}});
+  WriteTree(MakerData(), {{L"settings.ini", "old settings"}});
 
   EXPECT_EQ(Install(), InstallEnd::kUpgraderStarted);
 
@@ -149,6 +169,9 @@ TEST_F(InstallStageTest, PrerequisitesProductRegistrationAndTheUpgraderInOrder) 
   EXPECT_EQ(ReadFileBytes(input.installFolder + L"\\sub\\deeper\\data.bin"), "data");
   EXPECT_FALSE(PathExists(input.installFolder + L"\\old-extra.txt"));
   EXPECT_FALSE(PathExists(input.installFolder + L"\\sub\\old.bin"));
+  EXPECT_FALSE(PathExists(MakerData()));
+  EXPECT_FALSE(PathExists(Beside(L".new")));
+  EXPECT_FALSE(PathExists(Beside(L".old")));
   EXPECT_FALSE(PathExists(GetTempFolder()));
 
   // The uninstall entry, read back in the 32-bit view, value by value.
@@ -201,28 +224,87 @@ TEST_F(InstallStageTest, DotNetInstallerThatInstallsNothingIs121AndTheProductIsU
   EXPECT_FALSE(view.closed);
 }
 
-// Nothing to copy is no failure: the product is registered; only the missing upgrader
-// then stops the hand-over.
-TEST_F(InstallStageTest, EmptyPackageFolderIsRegistered) {
+// A package without a file is no product: the copy fails, and a first installation
+// leaves neither the install folder nor the folder the copy went to.
+TEST_F(InstallStageTest, AFirstInstallationFromAnEmptyPackageLeavesNothingHalfMade) {
   StagePackage({}, false);
   CreateFolderPath(input.files.package);
 
   EXPECT_EQ(Install(), InstallEnd::kFailed);
 
-  EXPECT_EQ(LogCount("CopytoInstallPath ok"), 1);
-  EXPECT_EQ(LogCount("RegisterToSystem ok"), 1);
+  EXPECT_EQ(view.LastFailure(), Failure::kDiskSpace);
+  EXPECT_EQ(LogCount("CopytoInstallPath: the package folder " + Narrow(input.files.package) +
+                     " holds no file"),
+            1);
+  EXPECT_EQ(LogCount("CopytoInstallPath failed"), 1);
+  EXPECT_EQ(LogCount("RegisterToSystem ok"), 0);
+  EXPECT_FALSE(PathExists(input.installFolder));
+  EXPECT_FALSE(PathExists(Beside(L".new")));
   DWORD type = 0;
-  EXPECT_EQ(ReadValue32(L"InstallLocation", &type), input.installFolder);
-  EXPECT_EQ(view.LastFailure(), Failure::kServerConfig);
-  EXPECT_EQ(LogCount("app exe not exist, " + Narrow(input.installFolder) + "\\Upgrader.exe"), 1);
+  EXPECT_EQ(ReadValue32(L"InstallLocation", &type), L"<no key>");
 }
 
-TEST_F(InstallStageTest, LockedFileWaitsWithText125ThenTheInstallationGoesOn) {
+// The package cannot be read whole (one of its files is held by another program): the
+// update stops before anything of the installation or its data is touched.
+TEST_F(InstallStageTest, AnUpdateWhoseCopyFailsLeavesThePreviousVersionRunnable) {
+  WriteTree(input.installFolder, {{L"data\\old.bin", "old data"}});
+  ASSERT_TRUE(CopyFileW(FixtureExe(L"exit_after").c_str(),
+                        (input.installFolder + L"\\Lumetra.exe").c_str(), FALSE));
+  WriteTree(MakerData(), {{L"settings.ini", "the user's settings"}});
+  StagePackage(
+      {{L"Lumetra.exe", "new product"}, {L"a.bin", "a"}, {L"b.bin", "b"}, {L"c.bin", "c"}});
+  const std::wstring held = input.files.package + L"\\b.bin";
+  system_test::StartedProcess holder(FixtureExe(L"hold_file"), L"\"" + held + L"\" 600");
+  ASSERT_TRUE(holder.started());
+  ASSERT_TRUE(WaitUntil(15000, [&] { return HeldByAnother(held); }));
+
+  EXPECT_EQ(Install(), InstallEnd::kFailed);
+
+  EXPECT_EQ(view.LastFailure(), Failure::kDiskSpace);
+  EXPECT_FALSE(view.closed);
+  EXPECT_EQ(LogCount("CopytoInstallPath failed"), 1);
+  EXPECT_EQ(LogCount("CopytoInstallPath ok"), 0);
+  EXPECT_EQ(ReadFileBytes(input.installFolder + L"\\data\\old.bin"), "old data");
+  EXPECT_EQ(RunProgramForExitCode(SW_HIDE, input.installFolder,
+                                  input.installFolder + L"\\Lumetra.exe", L"7")
+                .value_or(99),
+            7u);
+  EXPECT_EQ(ReadFileBytes(MakerData() + L"\\settings.ini"), "the user's settings");
+  EXPECT_FALSE(PathExists(Beside(L".new")));
+  EXPECT_FALSE(PathExists(Beside(L".old")));
+}
+
+// A power cut between the swap's two renames left the previous installation aside and a
+// new folder beside it. The next run puts the previous one back first; a package that
+// cannot be listed then changes nothing.
+TEST_F(InstallStageTest, AnInstallationLeftAsideByAnInterruptedUpdateIsPutBack) {
+  WriteTree(Beside(L".old"), {{L"Lumetra.exe", "old product"}});
+  WriteTree(Beside(L".new"), {{L"Lumetra.exe", "half"}});
+  input.files.package = GetTempFolder() + L"\\Lumetra_2.0";  // never unpacked
+  input.application = ToInstall(L"2.0.0.5");
+
+  EXPECT_EQ(Install(), InstallEnd::kFailed);
+
+  EXPECT_EQ(view.LastFailure(), Failure::kDiskSpace);
+  EXPECT_NE(LogText().find(" - CopytoInstallPath: " + Narrow(input.files.package) +
+                           " cannot be listed (error "),
+            std::string::npos);
+  EXPECT_EQ(LogCount("CopytoInstallPath failed"), 1);
+  EXPECT_EQ(ReadFileBytes(input.installFolder + L"\\Lumetra.exe"), "old product");
+  EXPECT_FALSE(PathExists(Beside(L".old")));
+  EXPECT_FALSE(PathExists(Beside(L".new")));
+}
+
+// A file of the previous installation in use stops the swap, not the copy: the failed
+// stage with the disk-space text shows, the previous installation stays whole, and once the
+// file is free the update goes on and leaves no old file behind.
+TEST_F(InstallStageTest, AFileInUseInThePreviousInstallationWaitsWithText125ThenTheUpdateGoesOn) {
   StagePackage({{L"Lumetra.exe", "new product"}, {L"readme.txt", "text"}});
-  WriteTree(input.installFolder, {{L"Lumetra.exe", "old product"}});
-  HANDLE lock = CreateFileW((input.installFolder + L"\\Lumetra.exe").c_str(), GENERIC_READ, 0,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  WriteTree(input.installFolder, {{L"Lumetra.exe", "old product"}, {L"bin\\old.dll", "old"}});
+  const std::wstring heldPath = input.installFolder + L"\\bin\\old.dll";
+  ScopedHandle held(CreateFileW(heldPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(held.valid());
 
   std::thread thread([this] { Install(); });
   const bool waiting = WaitUntil(15000, [&] { return view.LastStage() == Stage::kFailed; });
@@ -230,20 +312,25 @@ TEST_F(InstallStageTest, LockedFileWaitsWithText125ThenTheInstallationGoesOn) {
   EXPECT_TRUE(waiting);
   EXPECT_EQ(view.LastFailure(), Failure::kDiskSpace);
   EXPECT_FALSE(view.closed);
-  CloseHandle(lock);
+  EXPECT_EQ(ReadFileBytes(input.installFolder + L"\\Lumetra.exe"), "old product");
+  held.reset();
   thread.join();
 
   EXPECT_EQ(view.Stages(),
             (std::vector<Stage>{Stage::kFailed, Stage::kInstalling, Stage::kStartingProduct}));
   EXPECT_TRUE(view.closed);
   EXPECT_EQ(ReadFileBytes(input.installFolder + L"\\Lumetra.exe"), "new product");
+  EXPECT_FALSE(PathExists(heldPath));
+  EXPECT_FALSE(PathExists(Beside(L".old")));
+  EXPECT_FALSE(PathExists(Beside(L".new")));
+  EXPECT_EQ(LogCount("CopytoInstallPath: " + Narrow(heldPath) + " replaced"), 1);
   EXPECT_EQ(LogCount("CopytoInstallPath ok"), 1);
 }
 
 // Links someone left in the install folder lead outside it; what they lead to is never
 // written or removed. A link to a file gives way to the package's file.
 TEST_F(InstallStageTest, AFileLinkInTheInstallFolderGivesWayToThePackagesFile) {
-  REQUIRE_FIXTURE(InstallFolderWithLink("install-file-link", L"readme.txt", L"note.txt",
+  REQUIRE_FIXTURE(InstallFolderWithLink("install-file-link", L"Lumetra\\readme.txt", L"note.txt",
                                         {{L"note.txt", "the user's note"}}),
                   "this platform lets the test make no file link");
   StagePackage({{L"Lumetra.exe", "product"}, {L"readme.txt", "the package's readme"}});
@@ -255,23 +342,29 @@ TEST_F(InstallStageTest, AFileLinkInTheInstallFolderGivesWayToThePackagesFile) {
   EXPECT_EQ(LogCount("CopytoInstallPath ok"), 1);
 }
 
-// A link to a folder where the package has a folder: removed where the platform can (the
-// installation goes on), else the installation ends rather than write through it.
-TEST_F(InstallStageTest, AFolderLinkInTheInstallFolderIsNeverWrittenThrough) {
-  REQUIRE_FIXTURE(InstallFolderWithLink("install-folder-link", L"resources", L"",
+// A link to a folder where the new installation is to be made: removed as a link where the
+// platform can (the update goes on), else the update stops with the previous installation
+// in place. Nothing is ever written through it.
+TEST_F(InstallStageTest, AFolderLinkWhereTheNewFolderGoesIsNeverWrittenThrough) {
+  REQUIRE_FIXTURE(InstallFolderWithLink("install-new-link", L"Lumetra.new", L"",
                                         {{L"own.txt", "own"}}),
                   "this platform lets the test make no folder link");
-  StagePackage({{L"Lumetra.exe", "product"}, {L"resources\\texts.txt", "texts"}});
+  WriteTree(input.installFolder, {{L"Lumetra.exe", "old product"}});
+  StagePackage({{L"Lumetra.exe", "new product"}, {L"resources\\texts.txt", "texts"}});
 
   Install();
 
   EXPECT_EQ(ReadFileBytes(scratch + L"\\outside\\own.txt"), "own");
-  EXPECT_FALSE(PathExists(scratch + L"\\outside\\texts.txt"));
-  if (system_test::IsLink(input.installFolder + L"\\resources")) {
+  EXPECT_FALSE(PathExists(scratch + L"\\outside\\Lumetra.exe"));
+  EXPECT_FALSE(PathExists(scratch + L"\\outside\\resources"));
+  if (system_test::IsLink(Beside(L".new"))) {
     EXPECT_EQ(LogCount("CopytoInstallPath failed"), 1);
     EXPECT_EQ(view.LastFailure(), Failure::kDiskSpace);
+    EXPECT_EQ(ReadFileBytes(input.installFolder + L"\\Lumetra.exe"), "old product");
   } else {
+    EXPECT_FALSE(PathExists(Beside(L".new")));
     EXPECT_EQ(ReadFileBytes(input.installFolder + L"\\resources\\texts.txt"), "texts");
+    EXPECT_EQ(LogCount("CopytoInstallPath ok"), 1);
   }
 }
 
