@@ -60,7 +60,7 @@ fi
 user_dir=$WINEPREFIX/drive_c/users/$(whoami)
 downloads=$user_dir/Downloads
 log=$user_dir/AppData/Roaming/Lumetra/Log/Install.log
-temp=$user_dir/AppData/Roaming/Lumetra/Temp
+temp=$WINEPREFIX/drive_c/ProgramData/Lumetra/Temp
 
 # The release: one package of 24 MiB, served at 600 000 bytes a second (about 40 s), so that
 # a download is under way whenever it is cancelled.

@@ -446,7 +446,7 @@ fi
 
 # The cable is pulled once the package is that far, and plugged back after a few retries.
 if [ -n "$offline_at" ]; then
-  partial=$user_dir/AppData/Roaming/Lumetra/Temp/$top.7z
+  partial=$WINEPREFIX/drive_c/ProgramData/Lumetra/Temp/$top.7z
   cut_bytes=$((package_bytes * offline_at / 100))
   while alive && [ "$(stat -c %s "$partial" 2>/dev/null || echo 0)" -lt "$cut_bytes" ]; do sleep 0.05; done
   alive || fail "the installer ended before $offline_at % of the package had arrived"

@@ -93,7 +93,6 @@ BOOL CInstallerApp::InitInstance() {
 
   const std::wstring fontName = LoadText(IDS_UI_FONT);
   if (!fontName.empty()) SetUiFontName(fontName);
-  InstallProductFont();
 
   std::wstring moduleFolder, moduleName;
   const std::wstring modulePath = GetModulePath(&moduleFolder, &moduleName);
@@ -113,6 +112,9 @@ BOOL CInstallerApp::InitInstance() {
 
   // Before the window and its controller exist: workers only read the folders.
   ResolveUserFolders();
+  // Extracted into the working folder, so not before it exists; before the window, which
+  // draws with it.
+  InstallProductFont();
   CInstallerDlg dialog;
   dialog.m_nInitLeft = m_nInitLeft;
   dialog.m_nInitTop = m_nInitTop;

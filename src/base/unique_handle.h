@@ -113,6 +113,17 @@ struct CoTaskMemTraits {
 };
 using ScopedCoTaskString = UniqueHandle<CoTaskMemTraits>;
 
+// Memory the security functions hand out with LocalAlloc (descriptors, SID strings).
+template <typename Pointer>
+struct LocalMemoryTraits {
+  using Handle = Pointer;
+  static Handle Null() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::LocalFree(h); }
+};
+using ScopedLocalDescriptor = UniqueHandle<LocalMemoryTraits<PSECURITY_DESCRIPTOR>>;
+using ScopedLocalString = UniqueHandle<LocalMemoryTraits<wchar_t*>>;
+
 // COM interface pointers: the owner holds one reference and releases it.
 template <typename Interface>
 struct ComTraits {

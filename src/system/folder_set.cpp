@@ -9,6 +9,7 @@
 #include "base/path_util.h"
 #include "base/unique_handle.h"
 #include "base/wide_string.h"
+#include "system/admin_folder.h"
 #include "system/install_log.h"
 #include "system/user_folders.h"
 
@@ -17,6 +18,7 @@ namespace {
 // Written by ResolveUserFolders on the interface thread at start-up, before any worker
 // exists, and only read afterwards: no getter resolves anything.
 UserFolderPaths g_folders;
+std::wstring g_workingFolder;
 std::wstring g_defaultInstallFolder;
 std::wstring g_uiFontName;
 
@@ -82,14 +84,18 @@ void ResolveUserFolders() {
   g_folders = std::move(folders);
   g_defaultInstallFolder = AppendProductFolder(SpecialFolder(CSIDL_PROGRAM_FILES));
 
-  for (const std::wstring* folder : {&g_folders.download, &g_folders.appData, &g_folders.temp,
-                                     &g_folders.log, &g_folders.modules})
+  // The per-user Temp is only named: what the elevated installer downloads, unpacks and
+  // runs lives where the user cannot plant links or swap files.
+  for (const std::wstring* folder :
+       {&g_folders.download, &g_folders.appData, &g_folders.log, &g_folders.modules})
     CreateFolderPath(*folder);
+  g_workingFolder = PrepareWorkingFolder(SpecialFolder(CSIDL_COMMON_APPDATA));
+  WriteInstallLog(L"Working folder: %ls", g_workingFolder.c_str());
 }
 
 std::wstring GetDownloadFolder() { return g_folders.download; }
 std::wstring GetAppDataFolder() { return g_folders.appData; }
-std::wstring GetTempFolder() { return g_folders.temp; }
+std::wstring GetTempFolder() { return g_workingFolder; }
 std::wstring GetPublicDesktopLinkPath() { return g_folders.publicDesktopLink; }
 std::wstring GetDesktopLinkPath() { return g_folders.desktopLink; }
 std::wstring GetDefaultInstallFolder() { return g_defaultInstallFolder; }

@@ -1,13 +1,14 @@
-// The process-wide set of per-user folders, resolved for the user at the console, and
-// the folder creator the whole program uses.
+// The process-wide set of per-user folders, resolved for the user at the console, the
+// per-machine working folder, and the folder creator the whole program uses.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 // Resolves (again) every per-user path, moves them to the console user when the
-// process runs under another account, creates the folders, and logs each step. Called on
-// the interface thread before any worker starts; the getters below only read the result.
+// process runs under another account, creates the folders, prepares the admin-only
+// working folder, and logs each step. Called on the interface thread before any worker
+// starts; the getters below only read the result.
 void ResolveUserFolders();
 
 std::wstring GetProcessUserName();
@@ -17,6 +18,8 @@ std::wstring GetLogonUserName();
 // Each getter returns a copy; empty until the set is resolved.
 std::wstring GetDownloadFolder();
 std::wstring GetAppDataFolder();
+// The working folder: <common application data>\Lumetra\Temp, which only SYSTEM and
+// Administrators can change (see PrepareWorkingFolder); empty when it could not be made.
 std::wstring GetTempFolder();
 std::wstring GetPublicDesktopLinkPath();
 std::wstring GetDesktopLinkPath();

@@ -14,25 +14,6 @@ namespace {
 // itself and never walked into: it may lead anywhere on the machine.
 bool IsLinkLike(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 
-// Deletes the link itself through a handle to the link, never by a path operation that
-// could resolve it: where the platform resolves the link even so (Wine does for Linux
-// symbolic links; a plain delete there removes the target file), the handle shows no
-// reparse point and both link and target are left alone.
-void RemoveLink(const std::wstring& path) {
-  ScopedHandle link(
-      CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!link.valid()) return;
-  FILE_ATTRIBUTE_TAG_INFO opened{};
-  if (!GetFileInformationByHandleEx(link.get(), FileAttributeTagInfo, &opened, sizeof(opened)) ||
-      !IsLinkLike(opened.FileAttributes))
-    return;
-  FILE_DISPOSITION_INFO dispose{};
-  dispose.DeleteFile = TRUE;
-  SetFileInformationByHandle(link.get(), FileDispositionInfo, &dispose, sizeof(dispose));
-}
-
 // A read-only file or folder cannot be deleted as it is; the tree is meant to go whole.
 void ClearReadOnly(const std::wstring& path, DWORD attributes) {
   if (attributes & FILE_ATTRIBUTE_READONLY)
@@ -44,24 +25,41 @@ std::wstring WithoutTrailingBackslashes(std::wstring path) {
   return path;
 }
 
-// The path the platform finally opens for `path` (links followed, long names, exact case);
-// empty when it cannot be opened.
-std::wstring FinalPathOf(const std::wstring& path) {
-  ScopedHandle opened(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!opened.valid()) return {};
+// The path the platform finally opened (links followed, long names, exact case); empty
+// when it cannot tell.
+std::wstring FinalPathOfHandle(HANDLE opened) {
   std::wstring final(MAX_PATH, L'\0');
-  DWORD length = GetFinalPathNameByHandleW(opened.get(), final.data(),
+  DWORD length = GetFinalPathNameByHandleW(opened, final.data(),
                                            static_cast<DWORD>(final.size()), FILE_NAME_NORMALIZED);
   if (length >= final.size()) {
     final.resize(length);
-    length = GetFinalPathNameByHandleW(opened.get(), final.data(),
-                                       static_cast<DWORD>(final.size()), FILE_NAME_NORMALIZED);
+    length = GetFinalPathNameByHandleW(opened, final.data(), static_cast<DWORD>(final.size()),
+                                       FILE_NAME_NORMALIZED);
   }
   if (length == 0 || length >= final.size()) return {};
   final.resize(length);
   return final;
+}
+
+std::wstring FinalPathOf(const std::wstring& path) {
+  ScopedHandle opened(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return opened.valid() ? FinalPathOfHandle(opened.get()) : std::wstring();
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// "C:\a\b" → folder "C:\a", name "b"; "C:\b" → "C:\", "b". False for a bare name or root.
+bool SplitEntry(const std::wstring& bare, std::wstring* folder, std::wstring* name) {
+  const size_t slash = bare.find_last_of(L'\\');
+  if (slash == std::wstring::npos || slash + 1 == bare.size()) return false;
+  *folder = bare.substr(0, slash == 2 ? slash + 1 : slash);
+  *name = bare.substr(slash + 1);
+  return true;
 }
 
 // Whether the entry `name`, reached as `entry`, opens anything but itself inside the folder
@@ -71,10 +69,7 @@ bool EntryLeadsElsewhere(const std::wstring& folderFinal, const std::wstring& en
   if (folderFinal.empty()) return false;
   const std::wstring entryFinal = FinalPathOf(entry);
   if (entryFinal.empty()) return false;
-  const std::wstring expected = WithoutTrailingBackslashes(folderFinal) + L"\\" + name;
-  return CompareStringOrdinal(entryFinal.c_str(), static_cast<int>(entryFinal.size()),
-                              expected.c_str(), static_cast<int>(expected.size()),
-                              TRUE) != CSTR_EQUAL;
+  return !SamePath(entryFinal, WithoutTrailingBackslashes(folderFinal) + L"\\" + name);
 }
 
 void DeleteFolderEntries(const std::wstring& folder) {
@@ -110,12 +105,39 @@ bool IsInUseError(unsigned long error) {
 
 bool LeadsElsewhere(const std::wstring& path) {
   const std::wstring bare = WithoutTrailingBackslashes(path);
-  const size_t slash = bare.find_last_of(L'\\');
-  if (slash == std::wstring::npos || slash + 1 == bare.size()) return false;
+  std::wstring folder, name;
+  if (!SplitEntry(bare, &folder, &name)) return false;
   if (GetFileAttributesW(bare.c_str()) == INVALID_FILE_ATTRIBUTES) return false;  // nothing there
-  // The folder as itself: "C:\\" for an entry at the root of a drive.
-  const std::wstring folder = bare.substr(0, slash == 2 ? slash + 1 : slash);
-  return EntryLeadsElsewhere(FinalPathOf(folder), bare, bare.substr(slash + 1));
+  return EntryLeadsElsewhere(FinalPathOf(folder), bare, name);
+}
+
+bool OpensEntryItself(HANDLE opened, const std::wstring& path) {
+  FILE_ATTRIBUTE_TAG_INFO tag{};
+  if (!GetFileInformationByHandleEx(opened, FileAttributeTagInfo, &tag, sizeof(tag))) return false;
+  if (IsLinkLike(tag.FileAttributes)) return true;
+  const std::wstring bare = WithoutTrailingBackslashes(path);
+  std::wstring folder, name;
+  if (!SplitEntry(bare, &folder, &name)) return false;
+  const std::wstring folderFinal = FinalPathOf(folder);
+  const std::wstring openedFinal = FinalPathOfHandle(opened);
+  return !folderFinal.empty() && !openedFinal.empty() &&
+         SamePath(openedFinal, WithoutTrailingBackslashes(folderFinal) + L"\\" + name);
+}
+
+bool RemoveLink(const std::wstring& path) {
+  ScopedHandle link(
+      CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!link.valid()) return false;
+  FILE_ATTRIBUTE_TAG_INFO opened{};
+  if (!GetFileInformationByHandleEx(link.get(), FileAttributeTagInfo, &opened, sizeof(opened)) ||
+      !IsLinkLike(opened.FileAttributes))
+    return false;
+  FILE_DISPOSITION_INFO dispose{};
+  dispose.DeleteFile = TRUE;
+  return SetFileInformationByHandle(link.get(), FileDispositionInfo, &dispose, sizeof(dispose)) !=
+         FALSE;
 }
 
 void DeleteFolderTree(const std::wstring& path) {

@@ -1,6 +1,8 @@
 // Removal of whole folder trees, links and leftovers, and the files in use that stop it.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 // Removes the folder and everything in it; what cannot be removed (a file in use) stays
@@ -36,6 +38,18 @@ bool IsInUseError(unsigned long error);
 // without sharing deletion), as its path, with the platform's error in *error; empty when
 // there is none. Links are not entered.
 std::wstring FindFileInUse(const std::wstring& folder, unsigned long* error);
+
+// Whether `opened` (opened with FILE_FLAG_OPEN_REPARSE_POINT) is the entry `path` names
+// itself: it shows a reparse point (the link, not what it leads to), or it finally opens as
+// that entry of its folder. Wine opens a Linux symbolic link's target even so; whatever is
+// done through such a handle (a rename, a delete) happens to the target.
+bool OpensEntryItself(HANDLE opened, const std::wstring& path);
+
+// Deletes the link at `path` itself through a handle to the link, never by a path
+// operation that could resolve it: where the platform resolves the link even so (Wine
+// does for Linux symbolic links; a plain delete there removes the target), the handle
+// shows no reparse point and both link and target are left alone. True when it goes.
+bool RemoveLink(const std::wstring& path);
 
 // DeleteFolderTree, tried again every 100 ms for up to `timeoutMs` while something is left
 // (a program that has just ended, or a transfer that is closing, may hold a file or the

@@ -26,8 +26,9 @@ void RegisterFontFile(const std::wstring& fileName) {
 }  // namespace
 
 void InstallProductFont() {
-  const std::wstring source = GetTempFolder() + L"\\" + kFontFileName;
-  if (!ExtractFileResource(IDR_FILE_PRODUCT_FONT, source)) {
+  const std::wstring temp = GetTempFolder();
+  const std::wstring source = temp + L"\\" + kFontFileName;
+  if (temp.empty() || !ExtractFileResource(IDR_FILE_PRODUCT_FONT, source)) {
     WriteInstallLog(L"Release font file failed");
     return;
   }

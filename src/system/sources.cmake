@@ -1,10 +1,12 @@
 list(APPEND LUMETRA_CORE_SOURCES
+  src/system/admin_folder_rules.cpp
   src/system/integration_paths.cpp
   src/system/log_line.cpp
   src/system/probe_rules.cpp
   src/system/program_command_line.cpp
   src/system/user_folders.cpp)
 list(APPEND LUMETRA_WIN_SOURCES
+  src/system/admin_folder.cpp
   src/system/carried_files.cpp
   src/system/debug_trace.cpp
   src/system/folder_set.cpp

@@ -166,6 +166,13 @@ std::wstring DownloadServerIni(RunContext& run, const std::wstring& url, int tim
 
 PlanResult FetchPlan(RunContext& run) {
   PlanResult result;
+  // Nothing may be downloaded or unpacked anywhere else.
+  if (GetTempFolder().empty()) {
+    WriteInstallLog(L"No working folder");
+    run.Fail(Failure::kUnknown);
+    result.end = PlanEnd::kFailed;
+    return result;
+  }
   result.plan.serverIni = FetchConfiguration(run, result.plan);
   if (result.plan.serverIni.empty()) {
     result.end = run.cancel.IsCancelled() ? PlanEnd::kCancelled : PlanEnd::kFailed;

@@ -19,7 +19,7 @@ enum class Stage {
 enum class Failure {
   kNoConnection,       // the server cannot be reached or a download failed online
   kServerConfig,       // the configuration is unusable, or the product is not where it should be
-  kUnknown,            // the carried extractor cannot be written
+  kUnknown,            // no working folder, or the carried extractor cannot be written
   kInstallFailed,      // a prerequisite did not install, or the product cannot be registered
   kDiskSpace,          // the product cannot be copied into its folder
 };

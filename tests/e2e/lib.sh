@@ -38,6 +38,10 @@ USER_DIR=$WINEPREFIX/drive_c/users/$WIN_USER
 DOWNLOADS=$USER_DIR/Downloads
 DOWNLOADS_WIN="C:\\users\\$WIN_USER\\Downloads"
 INSTALL_LOG=$USER_DIR/AppData/Roaming/Lumetra/Log/Install.log
+# The installer's working folder (downloads, unpacked package, carried programs): per
+# machine, made so that only SYSTEM and Administrators may change it.
+WORK_DIR=$WINEPREFIX/drive_c/ProgramData/Lumetra/Temp
+WORK_DIR_WIN='C:\ProgramData\Lumetra\Temp'
 CAPTION="Lumetra Installer"
 
 fail() { echo "FAILED: $*" >&2; exit 1; }

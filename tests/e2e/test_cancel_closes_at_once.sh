@@ -22,8 +22,8 @@ installer=$E2E_LAST_PID
 wid=$(find_window "$CAPTION" 60) || fail "no window"
 wait_for_log "Run this..." 60 || fail "the licence stage was not reached"
 
-temp=$USER_DIR/AppData/Roaming/Lumetra/Temp
-temp_win="C:\\users\\$WIN_USER\\AppData\\Roaming\\Lumetra\\Temp"
+temp=$WORK_DIR
+temp_win=$WORK_DIR_WIN
 temp_files() { ls -A "$temp" 2>/dev/null | tr '\n' ' '; }
 start_wine "$LUMETRA_BUILD_DIR/fixtures/hold_file.exe" "$temp_win\\held.dat" 600
 for _ in $(seq 300); do [ -e "$temp/held.dat" ] && break; sleep 0.2; done

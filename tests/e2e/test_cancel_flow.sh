@@ -93,7 +93,7 @@ sleep 3
 moving=$(shot_of "$wid" moving-again)
 regions_differ "$resumed" "$moving" "$wid" 50 552 300 9 || fail "the bar did not move after Resume"
 
-temp=$USER_DIR/AppData/Roaming/Lumetra/Temp
+temp=$WORK_DIR
 [ -d "$temp" ] || fail "no Temp folder while downloading"
 click_at "$wid" 374 24
 sleep 1

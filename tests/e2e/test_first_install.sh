@@ -110,7 +110,7 @@ run=$(wine reg query 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' /v Lum
 grep -qxF "    Lumetra    REG_SZ    \"$folder_win\\Lumetra.exe\" /WinStart" <<<"$run" ||
   fail "Run value: $run"
 
-[ ! -e "$USER_DIR/AppData/Roaming/Lumetra/Temp" ] || fail "the Temp folder is still there"
+[ ! -e "$WORK_DIR" ] || fail "the Temp folder is still there"
 
 # The upgrader: the window's top and left, the start time in quotes, the maker; started
 # in the folder just installed.

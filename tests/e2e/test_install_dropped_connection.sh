@@ -34,4 +34,4 @@ log_messages | grep -i "fail" && fail "a failure in the log"
 folder=$(winepath -u 'C:\Program Files\Lumetra')
 expect_files_of_package "$folder" "$SAMPLE_MANIFEST" upgrader_started.txt upgrader_folder.txt
 [ "$(wc -l <"$folder/upgrader_started.txt")" -eq 1 ] || fail "the upgrader did not start once"
-[ ! -e "$USER_DIR/AppData/Roaming/Lumetra/Temp" ] || fail "the Temp folder is still there"
+[ ! -e "$WORK_DIR" ] || fail "the Temp folder is still there"

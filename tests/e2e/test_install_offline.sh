@@ -27,7 +27,7 @@ sleep 1
 click_at "$wid" 48 518
 click_at "$wid" 110 588
 
-partial=$USER_DIR/AppData/Roaming/Lumetra/Temp/$SAMPLE_PACKAGE
+partial=$WORK_DIR/$SAMPLE_PACKAGE
 wait_for_log "Download  start: $package_url" 60 || fail "the package download did not start"
 for _ in $(seq 150); do
   [ "$(size_of "$partial" 2>/dev/null || echo 0)" -ge 1500000 ] && break

@@ -17,8 +17,12 @@ shot=$(screenshot window)
 
 expect_log_order "$DOWNLOADS_WIN\\LumetraSetup.exe" "cmdline: " \
   "ProcessUser: $WIN_USER, LogonUser: $WIN_USER" \
-  "Original appdata tmp folder: C:\\users\\$WIN_USER\\AppData\\Roaming\\Lumetra\\Temp"
+  "Original appdata tmp folder: C:\\users\\$WIN_USER\\AppData\\Roaming\\Lumetra\\Temp" \
+  "Working folder: $WORK_DIR_WIN"
 [ -d "$USER_DIR/AppData/Roaming/Lumetra/Modules" ] || fail "folders not created"
+# The per-user Temp is only named: the elevated installer works where users cannot write.
+[ -d "$WORK_DIR" ] || fail "no working folder"
+[ ! -e "$USER_DIR/AppData/Roaming/Lumetra/Temp" ] || fail "the per-user Temp folder was made"
 
 # A second instance finds the first one's mutex before it writes anything, and ends
 # without a window of its own.

@@ -12,7 +12,7 @@ write_override "$SERVER_URL/update_win.ini" 5000
 cp "$LUMETRA_BUILD_DIR/demo/LumetraSetupDemo.exe" "$DOWNLOADS/LumetraSetup.exe" ||
   fail "no demo installer in the build"
 
-temp='C:\users\'"$(whoami)"'\AppData\Roaming\Lumetra\Temp'
+temp=$WORK_DIR_WIN
 refused_run() { # WHY: one run that must end in the configuration error
   : >"$SERVER_STATE/requests.log"
   start_wine "$DOWNLOADS/LumetraSetup.exe"
@@ -27,7 +27,7 @@ refused_run() { # WHY: one run that must end in the configuration error
   log_messages | grep -q "Run this" && fail "the refused configuration was acted on"
   grep -vE 'GET /update_win\.ini(\.sig)? ' "$SERVER_STATE/requests.log" &&
     fail "something besides the configuration was fetched"
-  [ ! -e "$USER_DIR/AppData/Roaming/Lumetra/Temp/server.ini" ] || fail "the refused file was kept"
+  [ ! -e "$WORK_DIR/server.ini" ] || fail "the refused file was kept"
   leave_installer "$wid"
   wait_exit "$installer" 30 || fail "the installer did not close"
 }

@@ -54,7 +54,7 @@ page=$(shot_of "$wid" os-unsupported)
 [ "$(count_in "$page" "$wid" 40 360 320 40 'abs(r-0.61)<0.08&&abs(r-b)<0.05')" -gt 20 ] ||
   fail "no unsupported-OS text"
 [ "$(count_in "$page" "$wid" 360 10 30 30 'r<0.8&&abs(r-b)<0.05')" -eq 0 ] || fail "window buttons on the OS page"
-temp=$USER_DIR/AppData/Roaming/Lumetra/Temp
+temp=$WORK_DIR
 [ -d "$temp" ] || fail "no Temp folder before OK"
 click_at "$wid" 200 588
 wait_exit "$installer" 15 || fail "OK did not end the installer"

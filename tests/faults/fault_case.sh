@@ -10,7 +10,7 @@ SAMPLE_PAD_MB=${SAMPLE_PAD_MB:-4}
 export SAMPLE_PAD_MB
 timeout_ms=10000
 folder=$WINEPREFIX/drive_c/Program\ Files/Lumetra
-temp_dir=$USER_DIR/AppData/Roaming/Lumetra/Temp
+temp_dir=$WORK_DIR
 records=$WINEPREFIX/drive_c/ProgramData/LumetraFixtures
 package=Lumetra_2.0.0.5.7z
 mid=1500000
@@ -89,7 +89,6 @@ odd_names() {
   DOWNLOADS=$USER_DIR/Downloads
   installer_dir=$DOWNLOADS/$odd
   INSTALL_LOG=$USER_DIR/AppData/Roaming/Lumetra/Log/Install.log
-  temp_dir=$USER_DIR/AppData/Roaming/Lumetra/Temp
   folder="$WINEPREFIX/drive_c/$odd Program Files/Lumetra"
   mkdir -p "$DOWNLOADS" "$USER_DIR/AppData/Roaming" "${folder%/Lumetra}"  # as Windows has them
 }
@@ -223,7 +222,7 @@ case $case_name in
     # program (the .NET stand-in) whenever it can, for 25 s.
     cp "$release/ndp48-web.exe" "$WINEPREFIX/drive_c/users/$WIN_USER/other.exe"
     wine "$LUMETRA_BUILD_DIR/fixtures/swap_file.exe" "C:\\users\\$WIN_USER\\other.exe" \
-      "C:\\users\\$WIN_USER\\AppData\\Roaming\\Lumetra\\Temp\\vc_redist.x86.exe" 25 \
+      "$WORK_DIR_WIN\\vc_redist.x86.exe" 25 \
       "C:\\users\\$WIN_USER\\swap.txt" >>"$E2E_DIR/wine.out" 2>&1 &
     E2E_PIDS+=("$!")
     swapped_not_run() {

@@ -20,6 +20,9 @@ using test_support::RoamingFolder;
 std::wstring LogFolder() { return RoamingFolder() + L"\\Lumetra\\Log"; }
 std::wstring LogFile() { return LogFolder() + L"\\Install.log"; }
 
+// The log's bytes of a path of ASCII characters.
+std::string Ascii(const std::wstring& path) { return std::string(path.begin(), path.end()); }
+
 void RemoveLogFolder() {
   DeleteFileW(LogFile().c_str());
   WIN32_FIND_DATAW found{};  // what a planted link left when it was moved aside
@@ -190,13 +193,20 @@ TEST(CreateFolderPath, FailsWhereAFileStandsInTheWay) {
 
 TEST(UserFolders, ResolveLogsAndCreatesTheFolders) {
   RemoveLogFolder();
+  const std::wstring userTemp = RoamingFolder() + L"\\Lumetra\\Temp";
+  RemoveDirectoryW(userTemp.c_str());
   ResolveUserFolders();
   const std::string log = ReadFileBytes(LogFile());
+  // The per-user Temp is still named in the log, but the elevated installer works in a
+  // per-machine folder that the user cannot write to.
   const std::wstring temp = GetTempFolder();
-  EXPECT_EQ(temp, RoamingFolder() + L"\\Lumetra\\Temp");
+  EXPECT_EQ(temp, system_test::MachineDataFolder() + L"\\Lumetra\\Temp");
   EXPECT_NE(GetFileAttributesW(temp.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(test_support::PathExists(userTemp));
   EXPECT_NE(log.find(" - ProcessUser: "), std::string::npos);
-  EXPECT_NE(log.find(" - Original appdata tmp folder: "), std::string::npos);
+  EXPECT_NE(log.find(" - Original appdata tmp folder: " + Ascii(userTemp) + "\r\n"),
+            std::string::npos);
+  EXPECT_NE(log.find(" - Working folder: " + Ascii(temp) + "\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find(" - Original appdata module folder: "), std::string::npos);
   // Under one account at the console, nothing is moved.
   EXPECT_EQ(log.find("logon user is different"), std::string::npos);

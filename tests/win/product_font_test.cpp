@@ -54,9 +54,9 @@ TEST(InstallProductFont, CopiesAndRegistersTheFontOnceAndAfterwardsOnlyLogsThatI
   UninstallFont();
   const std::string carried = ReadFileBytes(FromLinuxPath(LUMETRA_PRODUCT_FONT_FILE));
   ASSERT_FALSE(carried.empty());
-  // The font is extracted into the Temp folder, which the installer makes at start-up; an
-  // earlier test may have removed it since, as every installation does.
-  CreateFolderPath(GetTempFolder());
+  // The font is extracted into the working folder, which the installer makes at start-up;
+  // an earlier test may have removed it since, as every installation does.
+  ASSERT_TRUE(system_test::RemakeWorkingFolder());
 
   InstallProductFont();
   EXPECT_TRUE(ReadFileBytes(InstalledFontPath()) == carried);

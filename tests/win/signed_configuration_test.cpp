@@ -68,7 +68,7 @@ class SignedConfigurationTest : public ::testing::Test {
   // An earlier test may have removed the Temp folder, which the installer makes at start-up.
   void SetUp() override {
     Clean();
-    CreateFolderPath(GetTempFolder());
+    ASSERT_TRUE(system_test::RemakeWorkingFolder());
     MarkLogStart();
     controller.run().releaseKey = publisher.publicKey();
   }
@@ -232,7 +232,7 @@ TEST_F(SignedConfigurationTest, DownloadWhoseSha256DiffersFailsItsCheck) {
 
 TEST(DownloadCheckSha256, MatchedWithoutRegardToCaseAfterMd5AndSize) {
   const std::wstring path = GetTempFolder() + L"\\sha-check.bin";
-  CreateFolderPath(GetTempFolder());
+  ASSERT_TRUE(system_test::RemakeWorkingFolder());
   WriteFileBytes(path, "abc");
   const std::wstring md5 = L"900150983cd24fb0d6963f7d28e17f72";
   const std::wstring sha = L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";

@@ -28,7 +28,7 @@ using test_support::WriteFileBytes;
 // An empty Temp folder holding only the extractor, as the first worker leaves it.
 inline void PrepareTempFolder() {
   DeleteFolderTree(GetTempFolder());
-  CreateFolderPath(GetTempFolder());
+  ASSERT_TRUE(system_test::RemakeWorkingFolder());
   ASSERT_TRUE(ExtractFileResource(IDR_FILE_7ZA, GetTempFolder() + L"\\7za.exe"));
 }
 

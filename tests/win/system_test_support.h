@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,8 @@
 #include <system_error>
 
 #include "base/unique_handle.h"
+#include "system/admin_folder.h"
+#include "system/folder_set.h"
 #include "win/win_test_support.h"
 
 namespace system_test {
@@ -77,6 +80,19 @@ inline std::wstring ScratchFolder(const std::string& name, std::string* linuxPat
   CreateDirectoryW(FromLinuxPath(linux.substr(0, linux.rfind('/'))).c_str(), nullptr);
   CreateDirectoryW(folder.c_str(), nullptr);
   return folder;
+}
+
+// <common application data>: the installer's working folder is <this>\Lumetra\Temp.
+inline std::wstring MachineDataFolder() {
+  wchar_t path[MAX_PATH] = {};
+  SHGetSpecialFolderPathW(nullptr, path, CSIDL_COMMON_APPDATA, FALSE);
+  return path;
+}
+
+// Makes the working folder again as the installer does at start-up (an earlier test may
+// have removed it, as every installation does); true when it is where the folder set says.
+inline bool RemakeWorkingFolder() {
+  return !GetTempFolder().empty() && PrepareWorkingFolder(MachineDataFolder()) == GetTempFolder();
 }
 
 // A process the test started itself, ended (if still running) when the test is done.

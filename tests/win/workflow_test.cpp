@@ -113,7 +113,7 @@ class WorkflowTest : public ::testing::Test {
   // every installation does.
   void SetUp() override {
     Clean();
-    CreateFolderPath(GetTempFolder());
+    ASSERT_TRUE(system_test::RemakeWorkingFolder());
     MarkLogStart();
   }
   void TearDown() override { Clean(); }
