@@ -7,8 +7,11 @@
 #include "build_config.h"
 #include "base/unique_handle.h"
 #include "resource_ids.h"
+#include "download/check_download_file.h"
+#include "download/md5_digest.h"
 #include "system/folder_set.h"
 #include "system/folder_tree.h"
+#include "system/held_files.h"
 #include "system/install_log.h"
 #include "system/module_path.h"
 #include "system/process.h"
@@ -43,8 +46,28 @@ bool CInstallerApp::HardenDllSearch() {
   return false;
 }
 
+namespace {
+
+// Whether `copy` is this very program file: the same size and MD5, read while held
+// against writing, so that what starts is what was checked.
+bool IsCopyOfRunningFile(const std::wstring& running, const std::wstring& copy, HeldFiles& held) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(running.c_str(), GetFileExInfoStandard, &data) || data.nFileSizeHigh)
+    return false;
+  CMd5Digest digest;
+  digest.m_szFile = running;
+  if (!digest.Init() || !digest.DigestFile() || !digest.m_bOk) return false;
+  const std::wstring md5(digest.m_szDigest.begin(), digest.m_szDigest.end());
+  return !LeadsElsewhere(copy) && held.Hold(copy) &&
+         CheckDownloadFile(copy, md5, static_cast<int>(data.nFileSizeLow));
+}
+
+}  // namespace
+
 // Runs as the downloaded "tmp" copy: waits for the old installer to end, copies itself
-// over it and starts it at the old window's place.
+// over it and starts it at the old window's place. The copy lies in the user's folder:
+// it is started only once checked to be this file (a link there is never written
+// through); otherwise this copy, checked by the old installer, goes on in its place.
 void CInstallerApp::HandOver(const std::wstring& modulePath, const std::wstring& moduleFolder,
                              const std::wstring& moduleName) {
   const std::optional<std::wstring> targetName = HandOverTargetName(moduleName);
@@ -53,9 +76,16 @@ void CInstallerApp::HandOver(const std::wstring& modulePath, const std::wstring&
   while (IsProcessRunning(*targetName)) Sleep(kHandOverPollMs);
 
   WriteInstallLog(L"copy file from %ls to %ls", modulePath.c_str(), targetPath.c_str());
-  WriteInstallLog(CopyFileW(modulePath.c_str(), targetPath.c_str(), FALSE) ? L"Copy ok"
-                                                                           : L"Copy failed");
-  RunProgram(SW_SHOW, false, moduleFolder, targetPath, HandOverParameters(m_lpCmdLine));
+  const bool copied =
+      !LeadsElsewhere(targetPath) && CopyFileW(modulePath.c_str(), targetPath.c_str(), FALSE);
+  WriteInstallLog(copied ? L"Copy ok" : L"Copy failed");
+  HeldFiles held;
+  if (copied && IsCopyOfRunningFile(modulePath, targetPath, held)) {
+    RunProgram(SW_SHOW, false, moduleFolder, targetPath, HandOverParameters(m_lpCmdLine));
+    return;
+  }
+  WriteInstallLog(L"Copy failed its check, the new installer goes on from %ls", modulePath.c_str());
+  RunProgram(SW_SHOW, false, moduleFolder, modulePath, HandOverParameters(m_lpCmdLine));
 }
 
 // Runs as the restarted installer: removes the hand-over copy and takes the old position.
