@@ -55,8 +55,9 @@ bool IsCopyOfRunningFile(const std::wstring& running, const std::wstring& copy, 
   if (!GetFileAttributesExW(running.c_str(), GetFileExInfoStandard, &data) || data.nFileSizeHigh)
     return false;
   CMd5Digest digest;
+  if (!digest.Init()) return false;
   digest.m_szFile = running;
-  if (!digest.Init() || !digest.DigestFile() || !digest.m_bOk) return false;
+  if (!digest.DigestFile() || !digest.m_bOk) return false;
   const std::wstring md5(digest.m_szDigest.begin(), digest.m_szDigest.end());
   return !LeadsElsewhere(copy) && held.Hold(copy) &&
          CheckDownloadFile(copy, md5, static_cast<int>(data.nFileSizeLow));
