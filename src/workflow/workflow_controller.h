@@ -40,7 +40,6 @@ class CWorkflowController {
   bool IsCancelPromptOpen() const { return run_.cancel.IsPromptOpen(); }
   // The user leaves without the question (the unsupported-OS page's OK): as a cancel.
   void Leave();
-  bool IsCancelled() const { return run_.cancel.IsCancelled(); }
 
   // Waits for the worker to end; after a cancel, removes the Temp folder.
   void Finish();
