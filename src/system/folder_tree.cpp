@@ -25,22 +25,6 @@ std::wstring WithoutTrailingBackslashes(std::wstring path) {
   return path;
 }
 
-// The path the platform finally opened (links followed, long names, exact case); empty
-// when it cannot tell.
-std::wstring FinalPathOfHandle(HANDLE opened) {
-  std::wstring final(MAX_PATH, L'\0');
-  DWORD length = GetFinalPathNameByHandleW(opened, final.data(),
-                                           static_cast<DWORD>(final.size()), FILE_NAME_NORMALIZED);
-  if (length >= final.size()) {
-    final.resize(length);
-    length = GetFinalPathNameByHandleW(opened, final.data(), static_cast<DWORD>(final.size()),
-                                       FILE_NAME_NORMALIZED);
-  }
-  if (length == 0 || length >= final.size()) return {};
-  final.resize(length);
-  return final;
-}
-
 std::wstring FinalPathOf(const std::wstring& path) {
   ScopedHandle opened(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -97,6 +81,21 @@ void DeleteFolderEntries(const std::wstring& folder) {
 }
 
 }  // namespace
+
+std::wstring FinalPathOfHandle(HANDLE opened) {
+  std::wstring final(MAX_PATH, L'\0');
+  DWORD length = GetFinalPathNameByHandleW(opened, final.data(),
+                                           static_cast<DWORD>(final.size()), FILE_NAME_NORMALIZED);
+  if (length >= final.size()) {
+    final.resize(length);
+    length = GetFinalPathNameByHandleW(opened, final.data(), static_cast<DWORD>(final.size()),
+                                       FILE_NAME_NORMALIZED);
+  }
+  if (length == 0 || length >= final.size()) return {};
+  final.resize(length);
+  return final;
+}
+
 
 bool IsInUseError(unsigned long error) {
   return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||

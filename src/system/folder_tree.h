@@ -5,6 +5,10 @@
 
 #include <string>
 
+// The path a handle finally reached (links followed, long names, exact case, with the
+// "\\?\" prefix); empty when the platform cannot tell.
+std::wstring FinalPathOfHandle(HANDLE opened);
+
 // Removes the folder and everything in it; what cannot be removed (a file in use) stays
 // with the folders that hold it. Read-only files and folders are removed too. A link
 // (junction or symbolic link) inside the tree, or the path itself being one, is removed

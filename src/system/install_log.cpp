@@ -12,6 +12,7 @@
 #include "base/unique_handle.h"
 #include "base/wide_string.h"
 #include "system/folder_set.h"
+#include "system/folder_tree.h"
 #include "system/log_line.h"
 
 namespace {
@@ -38,11 +39,7 @@ bool IsHeldByOthers(DWORD error) {
 
 // The path a handle finally reached, without the "\\?\" prefix; empty when unknown.
 std::wstring FinalPathOf(HANDLE file) {
-  wchar_t final[MAX_PATH * 2] = {};
-  const DWORD length =
-      GetFinalPathNameByHandleW(file, final, MAX_PATH * 2, FILE_NAME_NORMALIZED);
-  if (length == 0 || length >= MAX_PATH * 2) return std::wstring();
-  std::wstring path(final, length);
+  std::wstring path = FinalPathOfHandle(file);
   if (path.rfind(L"\\\\?\\", 0) == 0) path.erase(0, 4);
   return path;
 }
