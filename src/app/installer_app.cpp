@@ -7,8 +7,6 @@
 #include "build_config.h"
 #include "base/unique_handle.h"
 #include "resource_ids.h"
-#include "download/check_download_file.h"
-#include "download/md5_digest.h"
 #include "system/folder_set.h"
 #include "system/folder_tree.h"
 #include "system/held_files.h"
@@ -16,6 +14,7 @@
 #include "system/module_path.h"
 #include "system/process.h"
 #include "system/product_font.h"
+#include "system/user_folder_files.h"
 #include "ui/installer_dlg.h"
 #include "ui/texts.h"
 
@@ -46,24 +45,6 @@ bool CInstallerApp::HardenDllSearch() {
   return false;
 }
 
-namespace {
-
-// Whether `copy` is this very program file: the same size and MD5, read while held
-// against writing, so that what starts is what was checked.
-bool IsCopyOfRunningFile(const std::wstring& running, const std::wstring& copy, HeldFiles& held) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExW(running.c_str(), GetFileExInfoStandard, &data) || data.nFileSizeHigh)
-    return false;
-  CMd5Digest digest;
-  if (!digest.Init()) return false;
-  digest.m_szFile = running;
-  if (!digest.DigestFile() || !digest.m_bOk) return false;
-  const std::wstring md5(digest.m_szDigest.begin(), digest.m_szDigest.end());
-  return !LeadsElsewhere(copy) && held.Hold(copy) &&
-         CheckDownloadFile(copy, md5, static_cast<int>(data.nFileSizeLow));
-}
-
-}  // namespace
 
 // Runs as the downloaded "tmp" copy: waits for the old installer to end, copies itself
 // over it and starts it at the old window's place. The copy lies in the user's folder:
@@ -77,11 +58,10 @@ void CInstallerApp::HandOver(const std::wstring& modulePath, const std::wstring&
   while (IsProcessRunning(*targetName)) Sleep(kHandOverPollMs);
 
   WriteInstallLog(L"copy file from %ls to %ls", modulePath.c_str(), targetPath.c_str());
-  const bool copied =
-      !LeadsElsewhere(targetPath) && CopyFileW(modulePath.c_str(), targetPath.c_str(), FALSE);
+  const bool copied = CopyToFreshFile(modulePath, targetPath);
   WriteInstallLog(copied ? L"Copy ok" : L"Copy failed");
   HeldFiles held;
-  if (copied && IsCopyOfRunningFile(modulePath, targetPath, held)) {
+  if (copied && IsHeldCopyOf(modulePath, targetPath, held)) {
     RunProgram(SW_SHOW, false, moduleFolder, targetPath, HandOverParameters(m_lpCmdLine));
     return;
   }

@@ -10,6 +10,7 @@
 #include "base/unique_handle.h"
 #include "base/wide_string.h"
 #include "system/admin_folder.h"
+#include "system/folder_tree.h"
 #include "system/install_log.h"
 #include "system/user_folders.h"
 
@@ -86,9 +87,15 @@ void ResolveUserFolders() {
 
   // The per-user Temp is only named: what the elevated installer downloads, unpacks and
   // runs lives where the user cannot plant links or swap files.
-  for (const std::wstring* folder :
-       {&g_folders.download, &g_folders.appData, &g_folders.log, &g_folders.modules})
-    CreateFolderPath(*folder);
+  CreateFolderPath(g_folders.download);
+  // Made as administrator in the user's own folder: never through a link placed there.
+  const std::wstring roaming = g_folders.appData.substr(0, g_folders.appData.rfind(L'\\'));
+  for (const std::wstring* folder : {&g_folders.appData, &g_folders.log, &g_folders.modules}) {
+    if (HasLinkBelow(roaming, *folder))
+      WriteInstallLog(L"Folder leads elsewhere, not made: %ls", folder->c_str());
+    else
+      CreateFolderPath(*folder);
+  }
   g_workingFolder = PrepareWorkingFolder(SpecialFolder(CSIDL_COMMON_APPDATA));
   WriteInstallLog(L"Working folder: %ls", g_workingFolder.c_str());
 }

@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <vector>
+
+#include "base/path_util.h"
 #include "base/product.h"
 #include "base/unique_handle.h"
 #include "system/integration_paths.h"
@@ -150,6 +153,19 @@ void DeleteFolderTree(const std::wstring& path) {
   DeleteFolderEntries(path);
   if (attributes != INVALID_FILE_ATTRIBUTES) ClearReadOnly(bare, attributes);
   RemoveDirectoryW(path.c_str());
+}
+
+bool HasLinkBelow(const std::wstring& base, const std::wstring& path) {
+  const std::wstring bareBase = WithoutTrailingBackslashes(base);
+  std::vector<std::wstring> folders = PrefixesBeforeBackslashes(path);
+  folders.push_back(WithoutTrailingBackslashes(path));
+  for (const std::wstring& folder : folders) {
+    if (folder.size() <= bareBase.size()) continue;
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;  // nothing made yet from here on
+    if (IsLinkLike(attributes) || LeadsElsewhere(folder)) return true;
+  }
+  return false;
 }
 
 bool HoldsProduct(const std::wstring& folder) {

@@ -21,6 +21,12 @@ void DeleteFolderTree(const std::wstring& path);
 // shows a Linux link to a file as the file itself). False when nothing is there.
 bool LeadsElsewhere(const std::wstring& path);
 
+// True when a folder of `path` below `base` (base itself not counted) leads elsewhere: a
+// junction, a symbolic link, or a link the platform resolves. Folders of the path that do
+// not exist yet count as none. For the user's own folders (the log, the hand-over copy):
+// `base` is what the platform names as the user's folder, wherever that itself lies.
+bool HasLinkBelow(const std::wstring& base, const std::wstring& path);
+
 // Whether `folder` holds the product: its Lumetra.exe is a file there (not a link).
 bool HoldsProduct(const std::wstring& folder);
 // Whether `folder` may be taken for an installation to replace or remove: named like the

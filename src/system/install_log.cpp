@@ -44,8 +44,34 @@ std::wstring FinalPathOf(HANDLE file) {
   return path;
 }
 
-// What a handle to the log's path reached: whether it is the entry at exactly that path
-// (no link of the file or of a folder on the way led elsewhere, where the platform
+// Where the log lies: the user's roaming folder as the platform names it, and the path its
+// file finally has when no link of ours leads elsewhere (the roaming folder may itself lie
+// elsewhere, moved by an administrator; from there on every name must be the log's own).
+struct LogPlace {
+  std::wstring roaming;
+  std::wstring folder;
+  std::wstring path;
+  std::wstring expectedFinal;
+};
+
+LogPlace FindLogPlace() {
+  wchar_t roaming[MAX_PATH] = {};
+  if (!SHGetSpecialFolderPathW(nullptr, roaming, CSIDL_APPDATA, FALSE)) roaming[0] = L'\0';
+  LogPlace place;
+  place.roaming = roaming;
+  place.folder = FormatWide(L"%ls\\%ls\\Log", roaming, kProductName);
+  place.path = place.folder + L"\\Install.log";
+  ScopedHandle base(CreateFileW(roaming, FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  const std::wstring baseFinal = base.valid() ? FinalPathOf(base.get()) : std::wstring();
+  place.expectedFinal =
+      (baseFinal.empty() ? place.roaming : baseFinal) + place.path.substr(place.roaming.size());
+  return place;
+}
+
+// What a handle to the log's path reached: whether it is the entry at exactly the log's
+// place (no link of the file or of a folder on the way led elsewhere, where the platform
 // resolves such links), and whether it is a plain file there (no reparse point opened as
 // itself, no hard link, no folder).
 struct LogEntry {
@@ -53,11 +79,13 @@ struct LogEntry {
   bool plain = false;
 };
 
-LogEntry Inspect(HANDLE file, const std::wstring& path) {
+LogEntry Inspect(HANDLE file, const LogPlace& place) {
   LogEntry entry;
   const std::wstring final = FinalPathOf(file);
-  entry.atPath = CompareStringOrdinal(final.c_str(), static_cast<int>(final.size()), path.c_str(),
-                                      static_cast<int>(path.size()), TRUE) == CSTR_EQUAL;
+  const std::wstring& expected = place.expectedFinal;
+  entry.atPath = CompareStringOrdinal(final.c_str(), static_cast<int>(final.size()),
+                                      expected.c_str(), static_cast<int>(expected.size()),
+                                      TRUE) == CSTR_EQUAL;
   BY_HANDLE_FILE_INFORMATION info{};
   entry.plain =
       GetFileInformationByHandle(file, &info) && info.nNumberOfLinks == 1 &&
@@ -72,33 +100,41 @@ void MoveAside(const std::wstring& path) {
   MoveFileExW(path.c_str(), aside.c_str(), 0);
 }
 
-ScopedHandle OpenLogFile(const std::wstring& path) {
+ScopedHandle OpenLogFile(const std::wstring& path, DWORD disposition) {
   return ScopedHandle(CreateFileW(path.c_str(), FILE_APPEND_DATA, kShareWhileWriting, nullptr,
-                                  OPEN_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+                                  disposition, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+// Opens the log, making it (and its folders) only where no link of the user's folders
+// leads elsewhere: nothing is created through a link, not even an empty file.
+ScopedHandle OpenOrMakeLogFile(const LogPlace& place) {
+  ScopedHandle file = OpenLogFile(place.path, OPEN_EXISTING);
+  const DWORD error = GetLastError();
+  if (file.valid() || (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND))
+    return file;
+  if (HasLinkBelow(place.roaming, place.folder)) return file;
+  if (error == ERROR_PATH_NOT_FOUND) CreateFolderPath(place.folder);
+  if (HasLinkBelow(place.roaming, place.folder)) return file;
+  return OpenLogFile(place.path, OPEN_ALWAYS);
 }
 
 // One open and write. False when the file is held by someone else; any other failure
 // (no rights, disk full, a link in the way that cannot be moved safely) loses the bytes,
 // as a line that cannot be written is lost. A log folder removed meanwhile is made again.
-bool TryAppend(const std::wstring& folder, const std::wstring& path, const std::string& bytes) {
-  ScopedHandle file;
-  for (int attempt = 0; attempt < 2 && !file.valid(); ++attempt) {
-    file = OpenLogFile(path);
-    if (!file.valid() && GetLastError() != ERROR_PATH_NOT_FOUND) break;
-    if (!file.valid()) CreateFolderPath(folder);
-  }
+bool TryAppend(const LogPlace& place, const std::string& bytes) {
+  ScopedHandle file = OpenOrMakeLogFile(place);
   if (!file.valid()) return !IsHeldByOthers(GetLastError());
   // The installer runs elevated and the log lies where the user can write: a line goes
   // only into a plain file at exactly that path, never through a link into another file.
-  LogEntry entry = Inspect(file.get(), path);
+  LogEntry entry = Inspect(file.get(), place);
   if (!entry.plain) {
     file.reset();
     // An entry reached elsewhere is never renamed: that would move what it leads to.
     if (!entry.atPath) return true;  // lost, never misdirected
-    MoveAside(path);
-    file = OpenLogFile(path);
+    MoveAside(place.path);
+    file = OpenLogFile(place.path, OPEN_ALWAYS);
     if (!file.valid()) return true;
-    entry = Inspect(file.get(), path);
+    entry = Inspect(file.get(), place);
   }
   if (!entry.atPath || !entry.plain) return true;
   DWORD written = 0;
@@ -106,24 +142,23 @@ bool TryAppend(const std::wstring& folder, const std::wstring& path, const std::
   return true;
 }
 
-// The log folder, found once per run: finding it asks the shell and makes every folder
-// of the path, too much for a line per downloaded chunk. Guarded by WriterMutex().
-const std::wstring& LogFolder() {
-  static const std::wstring folder = GetLogFolder();
-  return folder;
+// The log's place, found once per run: finding it asks the shell and opens the user's
+// folder, too much for a line per downloaded chunk. Guarded by WriterMutex().
+const LogPlace& Place() {
+  static const LogPlace place = FindLogPlace();
+  return place;
 }
 
 // While lines are held back the file was found held already: one attempt only, so a
 // log held for minutes costs each line one failed open, never a wait.
 void Append(const std::string& line) {
   std::lock_guard<std::mutex> lock(WriterMutex());
-  const std::wstring& folder = LogFolder();
-  const std::wstring path = folder + L"\\Install.log";
+  const LogPlace& place = Place();
   const bool mayWait = heldBack.empty();
   std::string bytes = heldBack + line;
   const ULONGLONG deadline = GetTickCount64() + kMaxWaitForFileMs;
   for (;;) {
-    if (TryAppend(folder, path, bytes)) {
+    if (TryAppend(place, bytes)) {
       heldBack.clear();
       return;
     }
@@ -136,11 +171,9 @@ void Append(const std::string& line) {
 }  // namespace
 
 std::wstring GetLogFolder() {
-  wchar_t roaming[MAX_PATH] = {};
-  if (!SHGetSpecialFolderPathW(nullptr, roaming, CSIDL_APPDATA, FALSE)) roaming[0] = L'\0';
-  std::wstring folder = FormatWide(L"%ls\\%ls\\Log", roaming, kProductName);
-  CreateFolderPath(folder);
-  return folder;
+  const LogPlace place = FindLogPlace();
+  if (!HasLinkBelow(place.roaming, place.folder)) CreateFolderPath(place.folder);
+  return place.folder;
 }
 
 void WriteInstallLog(const wchar_t* format, ...) {

@@ -9,5 +9,5 @@
 // "%ls", never as the format. Never fails towards the caller.
 void WriteInstallLog(const wchar_t* format, ...);
 
-// The log folder of the process's own user, created if missing.
+// The log folder of the process's own user, created if missing (never through a link).
 std::wstring GetLogFolder();

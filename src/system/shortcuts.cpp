@@ -8,6 +8,7 @@
 #include "base/unique_handle.h"
 #include "system/folder_set.h"
 #include "system/integration_paths.h"
+#include "system/user_folder_files.h"
 
 namespace {
 
@@ -33,8 +34,9 @@ std::wstring SpecialFolder(int csidl) {
   return path;
 }
 
+// Some of these lie in the user's own folders, where a link may stand in a link's place.
 void DeleteIfPresent(const std::wstring& path) {
-  if (!path.empty() && PathFileExistsW(path.c_str())) DeleteFileW(path.c_str());
+  if (!path.empty()) DeleteFileAsItself(path);
 }
 
 }  // namespace

@@ -18,4 +18,5 @@ list(APPEND LUMETRA_WIN_SOURCES
   src/system/process.cpp
   src/system/product_font.cpp
   src/system/run_at_startup.cpp
-  src/system/shortcuts.cpp)
+  src/system/shortcuts.cpp
+  src/system/user_folder_files.cpp)

@@ -11,6 +11,7 @@
 #include "system/module_path.h"
 #include "system/probes.h"
 #include "system/process.h"
+#include "system/user_folder_files.h"
 #include "workflow/connection.h"
 #include "workflow/fetch_rules.h"
 #include "workflow/retry_delay.h"
@@ -38,7 +39,7 @@ bool HandOverToNewInstaller(RunContext& run, const PackageInfo& record,
   const std::wstring parameters = FormatWide(L"u %d %d", window.top, window.left);
   run.cancel.WaitWhilePromptOpen();
   if (!run.cancel.IsCancelled()) {
-    if (!CopyFileW(downloadPath.c_str(), handOverPath.c_str(), FALSE) ||
+    if (!CopyToFreshFile(downloadPath, handOverPath) ||
         !run.heldFiles.Hold(handOverPath) ||
         !CheckDownloadFile(handOverPath, record.md5, record.size, record.sha256)) {
       run.heldFiles.Release(handOverPath);

@@ -23,6 +23,15 @@ std::wstring LogFile() { return LogFolder() + L"\\Install.log"; }
 // The log's bytes of a path of ASCII characters.
 std::string Ascii(const std::wstring& path) { return std::string(path.begin(), path.end()); }
 
+// Where a path on drive C: of this prefix lies for Linux.
+std::string LinuxPathOf(const std::wstring& path) {
+  wchar_t prefix[MAX_PATH] = {};
+  GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH);
+  std::string linux = std::string(prefix, prefix + wcslen(prefix)) + "/drive_c";
+  for (wchar_t c : path.substr(2)) linux += c == L'\\' ? '/' : static_cast<char>(c);
+  return linux;
+}
+
 void RemoveLogFolder() {
   DeleteFileW(LogFile().c_str());
   WIN32_FIND_DATAW found{};  // what a planted link left when it was moved aside
@@ -65,10 +74,7 @@ TEST(InstallLog, ALinkPlantedAsTheLogIsMovedAsideAndNeverWrittenThrough) {
 
   RemoveLogFolder();
   CreateFolderPath(LogFolder());
-  wchar_t prefix[MAX_PATH] = {};
-  ASSERT_TRUE(GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH));
-  std::string linuxLog = std::string(prefix, prefix + wcslen(prefix)) + "/drive_c";
-  for (wchar_t c : LogFile().substr(2)) linuxLog += c == L'\\' ? '/' : static_cast<char>(c);
+  const std::string linuxLog = LinuxPathOf(LogFile());
   ASSERT_TRUE(system_test::MakeLink(LogFile(), linuxLog, victim, linuxScratch + "/victim.txt", false));
   WriteInstallLog(L"after a link");
   EXPECT_EQ(ReadFileBytes(victim), "precious");
@@ -76,6 +82,27 @@ TEST(InstallLog, ALinkPlantedAsTheLogIsMovedAsideAndNeverWrittenThrough) {
   EXPECT_TRUE(system_test::RunLinuxCommand(
       "rm -f '" + linuxLog + "' && touch '" + linuxScratch + "/unlinked'", scratch + L"\\unlinked",
       10000));
+}
+
+// A link planted as the log folder: not even an empty file is made where it leads.
+TEST(InstallLog, ALinkPlantedAsTheLogFolderIsNeverWrittenInto) {
+  std::string linuxScratch;
+  const std::wstring scratch = system_test::ScratchFolder("log-folder-link", &linuxScratch);
+  const std::wstring outside = scratch + L"\\outside";
+  ASSERT_TRUE(CreateDirectoryW(outside.c_str(), nullptr));
+  RemoveLogFolder();
+  const std::string linuxLogFolder = LinuxPathOf(LogFolder());
+  ASSERT_TRUE(system_test::MakeLink(LogFolder(), linuxLogFolder, outside,
+                                    linuxScratch + "/outside", true));
+
+  WriteInstallLog(L"through a linked folder");
+  GetLogFolder();
+
+  EXPECT_FALSE(test_support::PathExists(outside + L"\\Install.log"));
+  EXPECT_TRUE(system_test::RunLinuxCommand(
+      "rm -f '" + linuxLogFolder + "' && touch '" + linuxScratch + "/unlinked'",
+      scratch + L"\\unlinked", 10000));
+  RemoveDirectoryW(LogFolder().c_str());
 }
 
 TEST(InstallLog, AppendsAndKeepsPercentSignsOfArguments) {
