@@ -13,8 +13,9 @@ faults=(close-mid-config reset-mid-config close-mid-dotnet reset-mid-dotnet clos
         no-content-length range-ignored-after-close 206-from-another-offset 416-on-complete-file
         package-404 connection-refused stalled-server offline-at-config offline-mid-prerequisite
         offline-mid-package offline-during-install digest-mismatch corrupted-partial-in-temp
-        full-disk-during-copy locked-file-in-install-folder product-will-not-end
-        link-to-outside-in-install-folder planted-dll planted-explorer swapped-installer-in-temp
+        full-disk-during-copy full-disk-during-update locked-file-in-install-folder
+        product-will-not-end link-to-outside-in-install-folder link-as-working-folder
+        install-location-to-user-files planted-dll planted-explorer swapped-installer-in-temp
         malformed-config config-10-mb config-missing-sections config-huge-values
         odd-user-and-install-folder)
 

@@ -19,6 +19,8 @@ at_licence() { :; } # what the person does on the licence page before accepting
 during() { :; }     # the fault made while the installer works, after Continue
 checks=()           # further checks: each prints "; what it found" and fails when something was lost
 saw_during=         # what the user saw while the fault lasted
+previous_md5=       # an update row: the digest of the installed Lumetra.exe before the run
+uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Lumetra'
 
 error_shown() { # SHOT: the status line is red
   [ "$(count_in "$1" "$wid" 0 505 400 35 'r>0.8&&g<0.3&&b<0.3')" -gt 20 ]
@@ -93,6 +95,17 @@ odd_names() {
   mkdir -p "$DOWNLOADS" "$USER_DIR/AppData/Roaming" "${folder%/Lumetra}"  # as Windows has them
 }
 
+# small_program_files: Program Files becomes a file system of what it holds now and 1 MiB
+# more (the package needs more than that), so that a copy into it fails half-way.
+small_program_files() {
+  local program_files=$WINEPREFIX/drive_c/Program\ Files
+  cp -a "$program_files" "$E2E_DIR/program-files"
+  mount -t tmpfs -o size=$(($(du -sk "$program_files" | cut -f1) + 1024))k lumetra-full \
+    "$program_files"
+  E2E_CLEANUP+=("umount '$program_files'")
+  cp -a "$E2E_DIR/program-files/." "$program_files/"
+}
+
 # Every run has a network of its own, with the cable in (offline-* rows pull it): nothing
 # the installer sends, wherever it is addressed, leaves this machine.
 make_offline_namespace
@@ -151,12 +164,9 @@ case $case_name in
     mkdir -p "$temp_dir"
     head -c "$mid" /dev/urandom >"$temp_dir/$package" ;;
   full-disk-during-copy) publish_sample_release
-    # The install folder is a 2 MiB file system; the package needs more. Once the copy has
-    # stalled, the file system grows (space freed).
-    mkdir -p "$folder"
-    mount -t tmpfs -o size=2m lumetra-full "$folder"
-    E2E_CLEANUP+=("umount '$folder'")
-    during() { copy_stalls_until "mount -o remount,size=64m '$folder'"; } ;;
+    # Program Files, which is to hold the installation, is a file system with 1 MiB to
+    # spare, less than the package needs: the copy fails half-way.
+    small_program_files ;;
   locked-file-in-install-folder) publish_sample_release
     mkdir -p "$folder"
     wine "$LUMETRA_BUILD_DIR/fixtures/hold_file.exe" 'C:\Program Files\Lumetra\Lumetra.exe' 600 \
@@ -194,6 +204,38 @@ case $case_name in
       else echo "; the files the links led to: lost"; return 1; fi
     } 
     checks+=(outside_kept) ;;
+  link-as-working-folder) publish_sample_release
+    # The working folder's place holds a link to a folder of the user's.
+    outside=$E2E_DIR/outside
+    mkdir -p "$outside" "${WORK_DIR%/Temp}"
+    echo "the user's own" >"$outside/own.txt"
+    ln -s "$outside" "$WORK_DIR"
+    outside_untouched() {
+      if [ "$(ls -A "$outside")" = own.txt ] && [ "$(cat "$outside/own.txt")" = "the user's own" ]; then
+        echo "; the folder the link led to: untouched"
+      else echo "; the folder the link led to: changed ($(ls -A "$outside" | head -n 5 | tr '\n' ' '))"; return 1; fi
+    }
+    checks+=(outside_untouched) ;;
+  install-location-to-user-files) publish_sample_release
+    # A stale or edited registration names a folder of the user's files as the installation.
+    docs=$USER_DIR/Documents/Work
+    mkdir -p "$docs/sub"
+    echo "a report" >"$docs/report.txt"
+    echo "some notes" >"$docs/sub/notes.txt"
+    reg_add "$uninstall_key" InstallLocation "C:\\users\\$WIN_USER\\Documents\\Work"
+    user_files_kept() {
+      if [ "$(cat "$docs/report.txt" "$docs/sub/notes.txt" 2>/dev/null)" = "$(printf 'a report\nsome notes')" ]; then
+        echo "; the user's files there: kept"
+      else echo "; the user's files there: lost"; return 1; fi
+    }
+    checks+=(user_files_kept) ;;
+  full-disk-during-update) publish_sample_release
+    # An earlier version is installed; the copy of the new one beside it fails half-way.
+    install_product_stub 'C:\Program Files\Lumetra' >/dev/null
+    reg_add "$uninstall_key" InstallLocation 'C:\Program Files\Lumetra'
+    reg_add "$uninstall_key" DisplayVersion 1.0.0.0
+    previous_md5=$(md5sum <"$folder/Lumetra.exe")
+    small_program_files ;;
   planted-dll) publish_sample_release
     planted="wininet.dll wtsapi32.dll msimg32.dll gdiplus.dll"
     for dll in $planted; do cp "$LUMETRA_BUILD_DIR/fixtures/planted.dll" "$DOWNLOADS/$dll"; done
@@ -276,7 +318,7 @@ done
 
 # Listed by Windows: the entry's values, read back (the exit status of reg alone is not enough).
 registered=no
-wine reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Lumetra' /reg:32 2>/dev/null |
+wine reg query "$uninstall_key" /reg:32 2>/dev/null |
   grep -q 'InstallLocation' && registered=yes
 if [ "$ended" = yes ] && [ -s "$folder/upgrader_started.txt" ]; then
   saw="installed; the window closed, the upgrader started"
@@ -297,6 +339,9 @@ fi
 outcome=$(log_messages | grep -vE '^download : |^Retry: ' | tail -n 1 || true)
 if [ -d "$folder" ] && (cd "$folder" && md5sum --quiet -c "$SAMPLE_MANIFEST" >/dev/null 2>&1); then
   files="the package's files, identical"
+elif [ -n "$previous_md5" ] && [ "$(md5sum <"$folder/Lumetra.exe" 2>/dev/null)" = "$previous_md5" ] &&
+     [ ! -e "$folder.new" ]; then
+  files="the previous installation, unchanged"
 elif [ -d "$folder" ] && [ -n "$(ls -A "$folder")" ]; then
   files="an install folder that differs from the package"
 else
@@ -306,7 +351,8 @@ fi
 files="$files; uninstall entry: $registered"
 lost=yes
 if { [ "$files" != "${files#the package*}" ] && [ "$registered" = yes ]; } ||
-   { [ "$files" != "${files#no install folder}" ] && [ "$registered" = no ]; }; then lost=no; fi
+   { [ "$files" != "${files#no install folder}" ] && [ "$registered" = no ]; } ||
+   { [ "$files" != "${files#the previous installation}" ] && [ "$registered" = yes ]; }; then lost=no; fi
 for check in "${checks[@]}"; do
   found=$($check) || lost=yes
   files+=$found
