@@ -30,3 +30,7 @@ endforeach()
 if(LUMETRA_FUZZ)
   include(${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz.cmake)
 endif()
+
+# The release preset refuses to configure without the publisher's key.
+add_test(NAME release_preset_needs_key
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/configure/release_preset_needs_key.sh ${CMAKE_SOURCE_DIR})

@@ -15,6 +15,7 @@
 #include "system/process.h"
 #include "system/product_font.h"
 #include "system/user_folder_files.h"
+#include "workflow/release_key.h"
 #include "ui/installer_dlg.h"
 #include "ui/texts.h"
 
@@ -109,6 +110,10 @@ BOOL CInstallerApp::InitInstance() {
   const std::wstring modulePath = GetModulePath(&moduleFolder, &moduleName);
   WriteInstallLog(L"%ls", modulePath.c_str());
   WriteInstallLog(L"cmdline: %ls", m_lpCmdLine.c_str());
+  if (const std::optional<P256PublicKey> key = EmbeddedReleaseKey())
+    WriteInstallLog(L"Signed configurations: required (key %ls)", KeyFingerprint(*key).c_str());
+  else
+    WriteInstallLog(L"Signed configurations: not required (built without a release key)");
 
   switch (form) {
     case StartForm::kHandOver:

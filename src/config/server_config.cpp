@@ -125,7 +125,9 @@ bool CServerConfig::ReadInstallerSection(const std::wstring& iniPath) {
     if (!section.empty() && m_installer.version.empty())
       Problem(FormatWide(L"Server configuration: installer section [%ls] has no Version",
                          section.c_str()));
-    if (IsOfferedVersionNewer(ownVersion, m_installer.version)) {
+    // Read as numbers whatever the text: "v2" reads as 0.0.0.0 and offers nothing, where a
+    // text comparison would fetch and discard that installer on every start.
+    if (IsVersionLower(ParseVersion(ownVersion), ParseVersion(m_installer.version))) {
       ReadDownload(section, m_installer);
       m_installer.osSupport = ReadString(section, L"OSSupport");
       m_installer.needed = IsOsSupported(m_installer.osSupport);

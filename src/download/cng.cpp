@@ -120,3 +120,9 @@ bool VerifyP256Signature(const P256PublicKey& key, const Sha256Digest& digest,
   return BCryptVerifySignature(publicKey.get(), nullptr, hash.data(), hash.size(), raw.data(),
                                raw.size(), 0) == 0;  // STATUS_SUCCESS, nothing else
 }
+
+std::wstring KeyFingerprint(const P256PublicKey& key) {
+  const std::optional<Sha256Digest> digest =
+      Sha256OfBytes(std::string_view(reinterpret_cast<const char*>(key.data()), key.size()));
+  return digest ? DigestText(*digest).substr(0, 32) : std::wstring();
+}

@@ -24,3 +24,7 @@ std::wstring DigestText(const Sha256Digest& digest);
 // True only when `signature` is a valid signature of `digest` by `key`.
 bool VerifyP256Signature(const P256PublicKey& key, const Sha256Digest& digest,
                          const RawP256Signature& signature);
+
+// A short name of a public key that does not reveal it: the first 16 bytes of the SHA-256
+// of its point, in hexadecimal. Empty when no digest can be made.
+std::wstring KeyFingerprint(const P256PublicKey& key);

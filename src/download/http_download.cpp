@@ -67,12 +67,12 @@ class Transfer {
  public:
   Transfer(int timeoutMs, DownloadProgressCallback callback, HttpUrlParts url, bool secure,
            std::wstring destinationPath, int progressBase, int progressSpan, void* context,
-           TransferAbort* abort)
+           TransferAbort* abort, uint64_t maxBytes)
       : timeoutMs_(static_cast<DWORD>(timeoutMs)), callback_(callback), url_(std::move(url)),
         flags_(INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE |
                (secure ? INTERNET_FLAG_SECURE : 0)),
         path_(std::move(destinationPath)), progressBase_(progressBase),
-        progressSpan_(progressSpan), context_(context), abort_(abort) {}
+        progressSpan_(progressSpan), context_(context), abort_(abort), maxBytes_(maxBytes) {}
   ~Transfer() { ReplaceRequest(nullptr); }
   Transfer(const Transfer&) = delete;
   Transfer& operator=(const Transfer&) = delete;
@@ -92,6 +92,10 @@ class Transfer {
     if (!file_.Open(path_)) return ExceptionExit();
     uint64_t length = 0;
     if (!file_.Length(length)) return ExceptionExit();
+    if (length > maxBytes_) {  // not what this transfer is to make: begun anew
+      if (!file_.Truncate()) return ExceptionExit();
+      length = 0;
+    }
     if (length > 0 && !ContinueAt(length)) return ExceptionExit();
     SendFirst(length);
 
@@ -161,6 +165,7 @@ class Transfer {
         case ResponseAction::kComplete:
           downloaded_ = length;
           total_ = ExpectedTotal(action, facts, length, std::nullopt);
+          if (IsOversized()) return Step::kFail;
           ReportStart();
           return Step::kEndTransfer;
         case ResponseAction::kRestart:
@@ -171,7 +176,7 @@ class Transfer {
         case ResponseAction::kAppend:
           downloaded_ = length;
           total_ = ExpectedTotal(action, facts, length, std::nullopt);
-          return Step::kGoOn;
+          return IsOversized() ? Step::kFail : Step::kGoOn;
         case ResponseAction::kRefetch:
           Trace(L"File does not continue on the server, fetching again: ", path_);
           if (!file_.Truncate()) return Step::kFailWithException;
@@ -183,6 +188,21 @@ class Transfer {
     }
     result_ = kDownloadFailed;
     return Step::kFail;
+  }
+
+  // Whether the announced size passes the bound; the transfer then ends as too large.
+  bool IsOversized() {
+    if (total_ <= maxBytes_) return false;
+    RefuseOversize(total_);
+    return true;
+  }
+
+  void RefuseOversize(uint64_t bytes) {
+    WriteInstallLog(L"Download refused: the server sends %llu bytes or more of %ls, at most %llu "
+                    L"were expected",
+                    static_cast<unsigned long long>(bytes), path_.c_str(),
+                    static_cast<unsigned long long>(maxBytes_));
+    result_ = kDownloadTooLarge;
   }
 
   void ReportStart() {
@@ -200,6 +220,10 @@ class Transfer {
                                          static_cast<DWORD>(buffer_.size()), &received);
       Step step = Step::kGoOn;
       if (read && received > 0) {
+        if (downloaded_ + received > maxBytes_) {
+          RefuseOversize(downloaded_ + received);
+          return Step::kFail;
+        }
         if (!file_.Write(buffer_.data(), received)) {
           step = Resume(budget);
         } else if (!ChunkWritten(received)) {
@@ -258,13 +282,13 @@ class Transfer {
         case ResponseAction::kAppend:
           // After a refetch the answer begins the file anew, and its length is the file's.
           total_ = ExpectedTotal(action, facts, length, total_);
-          return Step::kGoOn;
+          return IsOversized() ? Step::kFail : Step::kGoOn;
         case ResponseAction::kRestart:
           Trace(L"Range not honoured, starting over: ", path_);
           if (!file_.Truncate()) return Step::kFailWithException;
           downloaded_ = 0;
           total_ = ExpectedTotal(action, facts, 0, total_);
-          return Step::kGoOn;
+          return IsOversized() ? Step::kFail : Step::kGoOn;
         case ResponseAction::kComplete:
           // The server has no byte past the file: it is whole, or shorter than announced.
           if (downloaded_ != total_) result_ = kDownloadFailed;
@@ -317,6 +341,7 @@ class Transfer {
   const int progressSpan_;
   void* const context_;
   TransferAbort* const abort_;
+  const uint64_t maxBytes_;
 
   ScopedInternetHandle session_;
   ScopedInternetHandle connection_;
@@ -331,13 +356,20 @@ class Transfer {
 
 // A seed copy in the Package folder replaces the download. A failed copy is a failure:
 // reporting it as a complete file would hand the caller a file that is not there.
-std::optional<int> TakeSeedCopy(const std::wstring& url, const std::wstring& destinationPath) {
+std::optional<int> TakeSeedCopy(const std::wstring& url, const std::wstring& destinationPath,
+                                uint64_t maxBytes) {
   const std::wstring name = UrlFileName(url);
   if (name.empty()) return std::nullopt;
   const std::wstring seed = GetPackageSeedFolder() + L"\\" + name;
   const DWORD attributes = GetFileAttributesW(seed.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
     return std::nullopt;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (GetFileAttributesExW(seed.c_str(), GetFileExInfoStandard, &data) &&
+      ((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) > maxBytes) {
+    Trace(L"Local copy larger than expected, downloading instead: ", seed);
+    return std::nullopt;
+  }
   if (CopyFileW(seed.c_str(), destinationPath.c_str(), FALSE)) return kDownloadComplete;
   Trace(L"Local copy failed: ", destinationPath);
   return kDownloadFailed;
@@ -349,13 +381,14 @@ std::wstring GetPackageSeedFolder() { return GetAppDataFolder() + L"\\Package"; 
 
 int DownloadFile(int timeoutMs, DownloadProgressCallback callback, std::wstring url,
                  std::wstring destinationPath, int progressBase, int progressSpan,
-                 void* context, TransferAbort* abort) {
+                 void* context, TransferAbort* abort, uint64_t maxBytes) {
   if (url.empty() || destinationPath.empty()) return kDownloadNotDone;
   std::optional<HttpUrlParts> parts = SplitHttpUrl(url);
   if (!parts) return kDownloadNotDone;
-  if (const std::optional<int> copied = TakeSeedCopy(url, destinationPath)) return *copied;
+  if (const std::optional<int> copied = TakeSeedCopy(url, destinationPath, maxBytes)) return *copied;
 
   Transfer transfer(timeoutMs, callback, std::move(*parts), UsesSecureFlag(url),
-                    std::move(destinationPath), progressBase, progressSpan, context, abort);
+                    std::move(destinationPath), progressBase, progressSpan, context, abort,
+                    maxBytes);
   return transfer.Run();
 }

@@ -17,6 +17,7 @@ list(APPEND LUMETRA_WIN_SOURCES
   src/system/probes.cpp
   src/system/process.cpp
   src/system/product_font.cpp
+  src/system/release_serial_store.cpp
   src/system/run_at_startup.cpp
   src/system/shortcuts.cpp
   src/system/user_folder_files.cpp)

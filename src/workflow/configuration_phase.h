@@ -30,5 +30,7 @@ std::wstring GetServerUrl();
 int GetWebConnectTimeout();
 // Fetches the configuration (or takes the local Package copy) into <Temp>\server.ini, with
 // its signature when the build requires one, and returns that path, whether or not the
-// file could be obtained.
-std::wstring DownloadServerIni(RunContext& run, const std::wstring& url, int timeoutMs);
+// file could be obtained. A configuration over 1 MiB is refused (*tooLarge set, nothing
+// past the bound written).
+std::wstring DownloadServerIni(RunContext& run, const std::wstring& url, int timeoutMs,
+                              bool* tooLarge = nullptr);

@@ -28,10 +28,22 @@ struct Item {
   bool countRetries;  // the package's wait for the network logs "Retry: %d"
 };
 
+// A file that fails while the network is present (a transfer cut short or past its size,
+// a file that fails its check) is fetched once more from zero before the phase fails: a
+// transfer corrupted once would very likely pass the second time.
+constexpr int kAttemptsWhileOnline = 2;
+
+// Where an item is downloaded to; none when its URL names no plain file.
+std::optional<std::wstring> ItemDownloadPath(const PackageInfo& record) {
+  const std::optional<std::wstring> name = SafeDownloadFileName(record.url);
+  if (!name) return std::nullopt;
+  return GetTempFolder() + L"\\" + *name;
+}
+
 // One item, fetched until it is there: waits out network outages, fails the phase when
-// the network is present.
+// the network is present on the last attempt.
 DownloadEnd FetchItem(RunContext& run, int timeoutMs, const Item& item, std::wstring& result) {
-  for (;;) {
+  for (int attempt = 1;;) {
     run.view.ShowStage(Stage::kDownloading);
     run.view.SetProgressPos(item.start);
     result = DownloadPackageItem(run, timeoutMs, item.start, item.span, item.extension,
@@ -40,6 +52,14 @@ DownloadEnd FetchItem(RunContext& run, int timeoutMs, const Item& item, std::wst
     if (run.cancel.IsCancelled()) return DownloadEnd::kCancelled;
     if (!result.empty()) return DownloadEnd::kReady;
     if (IsMachineConnected()) {
+      if (attempt < kAttemptsWhileOnline) {
+        WriteInstallLog(L"Download attempt %d of %d failed, fetching again from the start: %ls",
+                        attempt, kAttemptsWhileOnline, item.record.url.c_str());
+        if (const std::optional<std::wstring> partial = ItemDownloadPath(item.record))
+          DeleteFileW(partial->c_str());
+        ++attempt;
+        continue;
+      }
       WriteInstallLog(item.failedOnline);
       run.Fail(Failure::kNoConnection);
       return DownloadEnd::kFailed;
@@ -73,14 +93,14 @@ std::wstring DownloadPackageItem(RunContext& run, int timeoutMs, int start, int 
                                  const std::wstring& extension, const PackageInfo& record) {
   WriteInstallLog(L"Download  start: %ls", record.url.c_str());
   // The name comes from the server: it must never point outside the Temp folder.
-  const std::optional<std::wstring> name = SafeDownloadFileName(record.url);
-  if (!name) {
+  const std::optional<std::wstring> path = ItemDownloadPath(record);
+  if (!path) {
     WriteInstallLog(L"Download file name refused, not a plain file name: %ls", record.url.c_str());
     return std::wstring();
   }
-  const std::wstring target = GetTempFolder() + L"\\" + *name;
+  const std::wstring& target = *path;
   const int result = DownloadFile(timeoutMs, OnDownloadProgress, record.url, target, start, span,
-                                  &run, &run.cancel.transfer());
+                                  &run, &run.cancel.transfer(), static_cast<uint64_t>(record.size));
   WriteInstallLog(L"Download finish: %ls", record.url.c_str());
   if (result != kDownloadComplete) {
     WriteInstallLog(L"Download failed");

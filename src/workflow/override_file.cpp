@@ -43,3 +43,9 @@ std::optional<int> ReadWebConnectTimeout(std::wstring_view text) {
   if (number < INT32_MIN) return INT32_MIN;
   return static_cast<int>(number);
 }
+
+int UsableWebConnectTimeout(std::optional<int> read) {
+  if (!read || *read < kMinWebConnectTimeoutMs || *read > kMaxWebConnectTimeoutMs)
+    return kDefaultWebConnectTimeoutMs;
+  return *read;
+}

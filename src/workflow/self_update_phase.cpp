@@ -72,7 +72,8 @@ SelfUpdateEnd UpdateInstaller(RunContext& run, const SelfUpdateInput& input) {
 
     WriteInstallLog(L"Download start: %ls", record.url.c_str());
     const int result = DownloadFile(input.timeoutMs, OnDownloadProgress, record.url, downloadPath,
-                                    0, 100, &run, &run.cancel.transfer());
+                                    0, 100, &run, &run.cancel.transfer(),
+                                    static_cast<uint64_t>(record.size));
     WriteInstallLog(L"Download finish:%ls", record.url.c_str());
     if (run.cancel.IsCancelled()) return SelfUpdateEnd::kCancelled;
 

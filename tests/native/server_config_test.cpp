@@ -178,7 +178,16 @@ TEST_F(ServerConfigTest, DebugEntryOffersAnUpdateOnlyWhenNumericallyHigher) {
   EXPECT_TRUE(config.m_installer.needed);
   EXPECT_EQ(config.m_installer.url, L"http://127.0.0.1/Newest.7z");
 
-  for (const wchar_t* offered : {L"1.25.0.30", L"1.9.0.0", L""}) {
+  FakeConfigPlatform shortForm;  // "1.26" is 1.26.0.0
+  shortForm.Set(L"Windows_Installer", L"Debug", L"Newest");
+  shortForm.Set(L"Newest", L"Version", L"1.26");
+  shortForm.Set(L"Newest", L"OSSupport", L"all");
+  CServerConfig withShortForm(shortForm);
+  withShortForm.ReadInstallerSection(FakeConfigPlatform::kPath);
+  EXPECT_TRUE(withShortForm.m_installer.needed);
+
+  // Read as numbers whatever the text: "v2" is 0.0.0.0, nothing newer.
+  for (const wchar_t* offered : {L"1.25.0.30", L"1.9.0.0", L"", L"v2", L"V9.9.9.9"}) {
     FakeConfigPlatform fresh;
     fresh.Set(L"Windows_Installer", L"Debug", L"Newest");
     fresh.Set(L"Newest", L"Version", offered);

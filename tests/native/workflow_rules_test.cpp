@@ -46,6 +46,13 @@ TEST(OverrideFile, TimeoutIgnoresBlanksAndCommasAndStopsAtTheFirstNonDigit) {
   EXPECT_EQ(ReadWebConnectTimeout(L"{\"WebConnectTimeout\":abc\r\n"), 0);
 }
 
+TEST(OverrideFile, TimeoutsOutsideOneSecondToTenMinutesFallBackToTheDefault) {
+  for (int ms : {1000, 30000, 600000}) EXPECT_EQ(UsableWebConnectTimeout(ms), ms);
+  for (int ms : {INT32_MIN, -1, 0, 999, 600001, INT32_MAX})
+    EXPECT_EQ(UsableWebConnectTimeout(ms), 60000) << ms;
+  EXPECT_EQ(UsableWebConnectTimeout(std::nullopt), 60000);
+}
+
 TEST(StartParameters, CarryPositionMarkerAndMaker) {
   std::tm time{};
   time.tm_year = 125;
