@@ -30,7 +30,8 @@ struct Item {
 
 // A file that fails while the network is present (a transfer cut short or past its size,
 // a file that fails its check) is fetched once more from zero before the phase fails: a
-// transfer corrupted once would very likely pass the second time.
+// transfer corrupted once would very likely pass the second time. A checked file that
+// does not unpack would be the same file again.
 constexpr int kAttemptsWhileOnline = 2;
 
 // Where an item is downloaded to; none when its URL names no plain file.
@@ -46,13 +47,14 @@ DownloadEnd FetchItem(RunContext& run, int timeoutMs, const Item& item, std::wst
   for (int attempt = 1;;) {
     run.view.ShowStage(Stage::kDownloading);
     run.view.SetProgressPos(item.start);
+    bool transferFailed = false;
     result = DownloadPackageItem(run, timeoutMs, item.start, item.span, item.extension,
-                                 item.record);
+                                 item.record, &transferFailed);
     run.cancel.WaitWhilePromptOpen();
     if (run.cancel.IsCancelled()) return DownloadEnd::kCancelled;
     if (!result.empty()) return DownloadEnd::kReady;
     if (IsMachineConnected()) {
-      if (attempt < kAttemptsWhileOnline) {
+      if (transferFailed && attempt < kAttemptsWhileOnline) {
         WriteInstallLog(L"Download attempt %d of %d failed, fetching again from the start: %ls",
                         attempt, kAttemptsWhileOnline, item.record.url.c_str());
         if (const std::optional<std::wstring> partial = ItemDownloadPath(item.record))
@@ -90,7 +92,11 @@ bool DecompressPackage(RunContext& run, const std::wstring& archivePath, bool mu
 }
 
 std::wstring DownloadPackageItem(RunContext& run, int timeoutMs, int start, int span,
-                                 const std::wstring& extension, const PackageInfo& record) {
+                                 const std::wstring& extension, const PackageInfo& record,
+                                 bool* transferFailed) {
+  bool ignored = false;
+  bool& failedBeforeUnpacking = transferFailed ? *transferFailed : ignored;
+  failedBeforeUnpacking = false;
   WriteInstallLog(L"Download  start: %ls", record.url.c_str());
   // The name comes from the server: it must never point outside the Temp folder.
   const std::optional<std::wstring> path = ItemDownloadPath(record);
@@ -99,6 +105,7 @@ std::wstring DownloadPackageItem(RunContext& run, int timeoutMs, int start, int 
     return std::wstring();
   }
   const std::wstring& target = *path;
+  failedBeforeUnpacking = true;
   const int result = DownloadFile(timeoutMs, OnDownloadProgress, record.url, target, start, span,
                                   &run, &run.cancel.transfer(), static_cast<uint64_t>(record.size));
   WriteInstallLog(L"Download finish: %ls", record.url.c_str());
@@ -115,6 +122,7 @@ std::wstring DownloadPackageItem(RunContext& run, int timeoutMs, int start, int 
     DeleteFileW(target.c_str());
     return std::wstring();
   }
+  failedBeforeUnpacking = false;
   const std::wstring resultPath = ItemResultPath(target, extension);
   // The package's result is the folder it unpacks to: what an earlier run left there
   // must not mix with this package, nor pass for it when this one fails to unpack.

@@ -34,8 +34,11 @@ DownloadResult DownloadStage(RunContext& run, const DownloadInput& input);
 
 // Downloads, verifies and unpacks one file into the Temp folder; the installer's path
 // (extension ".exe") or the unpacked package folder (extension ""), empty on failure.
+// *transferFailed tells a failed transfer or check (fetching again may help) from a file
+// that was right but could not be unpacked (it would be the same file again).
 std::wstring DownloadPackageItem(RunContext& run, int timeoutMs, int start, int span,
-                                 const std::wstring& extension, const PackageInfo& record);
+                                 const std::wstring& extension, const PackageInfo& record,
+                                 bool* transferFailed = nullptr);
 
 // Runs the carried 7za.exe on the file, into the Temp folder. True when it ran and, with
 // `mustUnpack`, also unpacked without a fatal error. A confirmed cancel ends the pass.

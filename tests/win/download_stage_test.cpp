@@ -116,8 +116,36 @@ TEST_F(DownloadStageTest, DigestMismatchOnlineIs103AndTheNextRunFetchesTheFileAn
   RunContext again(againView);
   ASSERT_EQ(DownloadStage(again, input).end, DownloadEnd::kReady);
   const auto requests = server.Requests("/dl-mismatch.7z");
-  ASSERT_EQ(requests.size(), 2u);
-  EXPECT_EQ(ReleaseServer::RangeOf(requests[1]), "-") << "resumed the wrong file";
+  ASSERT_EQ(requests.size(), 3u);  // two attempts of the first run, one of the second
+  EXPECT_EQ(ReleaseServer::RangeOf(requests[2]), "-") << "resumed the wrong file";
+}
+
+// A transfer corrupted once (a body cut short under a matching length) is fetched once
+// more from zero and passes. A server that sends twice the configured size fails
+// both attempts with nothing of it written.
+TEST_F(DownloadStageTest, OneCleanRefetchAfterAFailureOnlineAndNeverMoreThanTheConfiguredSize) {
+  REQUIRE_RELEASE_SERVER(server);
+  const Published good = PublishPackage(L"dl-once.7z", kProductFiles);
+  const std::wstring once = server.Fault(L"length=1000,once") + L"/dl-once.7z";
+  input.application = Record(server.Url(once), good);
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(server.Requests(Narrow(once)).size(), 2u);
+  EXPECT_EQ(LogCount("Download attempt 1 of 2 failed, fetching again from the start: " +
+                     Narrow(server.Url(once))), 1);
+
+  const Published doubled = Describe(server.Publish(L"dl-doubled.exe", 2 * 40000, 5));
+  input.application = {};
+  input.vc2015x86 = Record(server.Url(L"/dl-doubled.exe"), doubled);
+  input.vc2015x86.size = 40000;
+  RecordingView doubledView;
+  RunContext doubledRun(doubledView);
+  EXPECT_EQ(DownloadStage(doubledRun, input).end, DownloadEnd::kFailed);
+  EXPECT_EQ(doubledView.LastFailure(), Failure::kNoConnection);
+  EXPECT_EQ(server.Requests("/dl-doubled.exe").size(), 2u);
+  EXPECT_EQ(LogCount("Download refused: the server sends 80000 bytes or more of " +
+                     Narrow(GetTempFolder()) + "\\dl-doubled.exe, at most 40000 were expected"), 2);
+  const std::wstring doubledFile = GetTempFolder() + L"\\dl-doubled.exe";
+  EXPECT_TRUE(!PathExists(doubledFile) || ReadFileBytes(doubledFile).empty());
 }
 
 TEST_F(DownloadStageTest, CancelConfirmedDuringTheRuntimeDownloadFetchesNoPackage) {

@@ -3,6 +3,7 @@
 // which the build fills from LUMETRA_RELEASE_KEY).
 #include <windows.h>
 #include <bcrypt.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include "download/cng.h"
 #include "download/md5_core.h"
 #include "system/folder_set.h"
+#include "system/release_serial_store.h"
 #include "win/download_test_support.h"
 #include "win/workflow_test_support.h"
 #include "workflow/configuration_phase.h"
@@ -63,6 +65,40 @@ class TestPublisher {
   bool ok_ = false;
 };
 
+std::wstring SidText(PSID sid) {
+  LPWSTR text = nullptr;
+  if (!ConvertSidToStringSidW(sid, &text)) return std::wstring();
+  std::wstring result = text;
+  LocalFree(text);
+  return result;
+}
+
+// Owned by SYSTEM or Administrators, with a list in which no one else is allowed a right
+// that changes the key, its values or its security.
+bool OnlyAdministratorsMayChange(PSECURITY_DESCRIPTOR descriptor) {
+  const auto isAdmin = [](const std::wstring& sid) { return sid == L"S-1-5-18" || sid == L"S-1-5-32-544"; };
+  PSID owner = nullptr;
+  BOOL defaulted = FALSE, present = FALSE;
+  PACL dacl = nullptr;
+  if (!GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) || !owner ||
+      !isAdmin(SidText(owner)) || !GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) ||
+      !present || !dacl)
+    return false;
+  constexpr DWORD kChanges = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE |
+                             WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+  for (DWORD index = 0; index < dacl->AceCount; ++index) {
+    void* ace = nullptr;
+    if (!GetAce(dacl, index, &ace)) return false;
+    const auto* header = static_cast<const ACE_HEADER*>(ace);
+    if (header->AceType == ACCESS_DENIED_ACE_TYPE) continue;
+    if (header->AceType != ACCESS_ALLOWED_ACE_TYPE) return false;
+    const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+    if ((allowed->Mask & kChanges) && !isAdmin(SidText(const_cast<DWORD*>(&allowed->SidStart))))
+      return false;
+  }
+  return true;
+}
+
 class SignedConfigurationTest : public ::testing::Test {
  protected:
   // An earlier test may have removed the Temp folder, which the installer makes at start-up.
@@ -79,13 +115,19 @@ class SignedConfigurationTest : public ::testing::Test {
     DeleteUninstallEntry();
   }
 
-  // A configuration offering a package of `size` bytes for every Windows; `sha256` as given.
-  std::string Configuration(const std::wstring& package, size_t size, const std::string& sha256) {
+  // A configuration offering a package of `size` bytes for every Windows; `sha256` as given;
+  // `release` its [Release] section (current unless a test says otherwise).
+  std::string Configuration(const std::wstring& package, size_t size, const std::string& sha256,
+                            const std::string& release = Release("1", "2099-12-31")) {
     const std::string bytes = server.Publish(package, size, 7);
     return "[Windows_Application]\r\nLatestVersion_10.0=App10\r\n[App10]\r\nURL=" +
            Narrow(server.Url(L"/" + package)) + "\r\nVersion=1.2.3.4\r\nMD5=" + Md5OfBytes(bytes) +
            "\r\nSHA256=" + sha256 + "\r\nBytes=" + std::to_string(size) +
-           "\r\nOSSupport=all\r\n[NetFramework]\r\nNeeded=0\r\n[VC2015x86]\r\nNeeded=0\r\n";
+           "\r\nOSSupport=all\r\n[NetFramework]\r\nNeeded=0\r\n[VC2015x86]\r\nNeeded=0\r\n" +
+           release;
+  }
+  static std::string Release(const std::string& serial, const std::string& expires) {
+    return "[Release]\r\nSerial=" + serial + "\r\nExpires=" + expires + "\r\n";
   }
   // Serves the configuration (and its signature unless empty) and points the installer at it.
   void Serve(const std::wstring& name, const std::string& config, const std::string& signature) {
@@ -195,6 +237,47 @@ TEST_F(SignedConfigurationTest, LocalPackageCopyNeedsItsSignatureBesideIt) {
   EXPECT_TRUE(server.Requests("/sg-local-never-asked.ini.sig").empty());
 }
 
+// A genuine but old configuration is refused: a lower serial than one accepted before with
+// this key (a replayed release), none at all, or one past its last day. The same release
+// again is accepted, and the serial to beat is kept where only administrators write.
+TEST_F(SignedConfigurationTest, OnlyCurrentReleasesAreAccepted) {
+  REQUIRE_RELEASE_SERVER(server);
+  const auto plan = [&](const std::string& release) {
+    const std::string config = Configuration(L"sg-fresh.7z", 3000, "", release);
+    Serve(L"sg-fresh.ini", config, publisher.Sign(config));
+    RecordingView shown;
+    const PlanEnd end = FetchPlanOnly(shown).end;
+    EXPECT_EQ(shown.LastFailure(), end == PlanEnd::kFailed ? std::optional(Failure::kServerConfig)
+                                                           : std::nullopt);
+    return end;
+  };
+  EXPECT_EQ(plan(Release("20261210120000", "2099-12-31")), PlanEnd::kPlanned);
+  EXPECT_EQ(plan(Release("20261201000000", "2099-12-31")), PlanEnd::kFailed);
+  EXPECT_EQ(LogCount("Server configuration refused, release 20261201000000 is older than release "
+                     "20261210120000 accepted before"), 1);
+  EXPECT_EQ(plan(Release("20261210120000", "2099-12-31")), PlanEnd::kPlanned);
+  EXPECT_EQ(plan(Release("20261211000000", "2020-06-30")), PlanEnd::kFailed);
+  EXPECT_EQ(LogCount("Server configuration refused, it expired after 2020-06-30"), 1);
+  EXPECT_EQ(plan(""), PlanEnd::kFailed);
+  EXPECT_EQ(LogCount("Server configuration refused, it names no Serial and Expires in [Release]"), 1);
+  EXPECT_FALSE(PathExists(GetTempFolder() + L"\\server.ini"));
+
+  const std::wstring fingerprint = KeyFingerprint(publisher.publicKey());
+  EXPECT_EQ(ReadAcceptedSerial(fingerprint), 20261210120000u);
+  // Where the platform keeps the descriptor given (Wine gives keys its own), it is that
+  // one; either way nobody but SYSTEM and Administrators may change the key.
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kReleaseSerialsKey, 0, KEY_READ | KEY_WOW64_32KEY,
+                          &key), ERROR_SUCCESS);
+  alignas(8) char descriptor[4096] = {};
+  DWORD size = sizeof(descriptor);
+  const LONG read = RegGetKeySecurity(key, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                      descriptor, &size);
+  RegCloseKey(key);
+  ASSERT_EQ(read, ERROR_SUCCESS);
+  EXPECT_TRUE(OnlyAdministratorsMayChange(descriptor));
+}
+
 TEST_F(SignedConfigurationTest, BuildWithoutKeyNeitherAsksForNorReadsSignatures) {
   REQUIRE_RELEASE_SERVER(server);
   controller.run().releaseKey.reset();
@@ -224,8 +307,11 @@ TEST_F(SignedConfigurationTest, DownloadWhoseSha256DiffersFailsItsCheck) {
                             controller.run().timeoutMs};
   EXPECT_EQ(DownloadStage(controller.run(), input).end, DownloadEnd::kFailed);
 
-  EXPECT_EQ(server.Requests("/sg-sha.7z").size(), 1u);
-  EXPECT_NE(LogFind("Download app failed for other reason, stop", LogFind("CheckDownloadFile failed")),
+  // Fetched once more from zero, then the run ends.
+  EXPECT_EQ(server.Requests("/sg-sha.7z").size(), 2u);
+  const size_t retried = LogFind("Download attempt 1 of 2 failed, fetching again from the start: " +
+                                 Narrow(server.Url(L"/sg-sha.7z")));
+  EXPECT_NE(LogFind("Download app failed for other reason, stop", LogFind("CheckDownloadFile failed", retried)),
             std::string::npos);
   EXPECT_FALSE(PathExists(GetTempFolder() + L"\\sg-sha.7z"));
 }
