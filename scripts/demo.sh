@@ -160,7 +160,8 @@ SAMPLE_PACKAGE_URL=$package_url scripts/make-sample-release.sh "$release" "$base
   >"$run/sample-release.out"
 # The demo's installer is the installer built with the demo's own key (made once in the
 # build folder): it acts only on a configuration signed with that key, as the
-# publisher's installer does with the publisher's.
+# publisher's installer does with the publisher's. sign first refreshes the [Release]
+# section that such an installer requires (the clock's serial, 90 days of validity).
 build/native/tools/lumetra-release sign "$release/update_win.ini" --key "$win_build/demo-key/release-key.pem" \
   >>"$run/sample-release.out"
 package_bytes=$(stat -c %s "$release/$top.7z")

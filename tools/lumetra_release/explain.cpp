@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/wide_string.h"
+#include "config/release_freshness.h"
 #include "config/server_config.h"
 #include "workflow/download_stage_rules.h"
 #include "workflow/fetch_rules.h"
@@ -22,6 +23,31 @@ std::wstring Describe(const wchar_t* what, const PackageInfo& p) {
   return line + L"\n";
 }
 
+// The [Release] section as an installer built with a release key judges it on that day.
+std::wstring DescribeRelease(const IniText& ini, const CalendarDate& today) {
+  const std::wstring serial = ini.ReadString(kReleaseSection, kSerialKey);
+  const std::wstring expires = ini.ReadString(kReleaseSection, kExpiresKey);
+  const FreshnessVerdict verdict = JudgeFreshness(serial, expires, std::nullopt, today);
+  const std::wstring refused = L"; an installer built with a release key refuses this configuration.\n";
+  switch (verdict.freshness) {
+    case Freshness::kMissing:
+      return L"Release: no Serial or no Expires in [Release]" + refused;
+    case Freshness::kMalformed:
+      return FormatWide(L"Release: Serial \"%ls\", Expires \"%ls\": not a serial and a day YYYY-MM-DD",
+                        serial.c_str(), expires.c_str()) + refused;
+    case Freshness::kExpired:
+      return FormatWide(L"Release: serial %llu, last day %ls, expired (today is %ls)",
+                        static_cast<unsigned long long>(verdict.serial),
+                        FormatDate(verdict.expires).c_str(), FormatDate(today).c_str()) + refused;
+    case Freshness::kReplayed:  // not here: no serial was accepted before
+    case Freshness::kFresh:
+      break;
+  }
+  return FormatWide(L"Release: serial %llu, last day %ls (refused where a higher serial was "
+                    L"accepted before).\n", static_cast<unsigned long long>(verdict.serial),
+                    FormatDate(verdict.expires).c_str());
+}
+
 }  // namespace
 
 std::string ExplainConfig(const IniText& ini, const MachineFacts& facts) {
@@ -32,6 +58,7 @@ std::string ExplainConfig(const IniText& ini, const MachineFacts& facts) {
       facts.osVersion.c_str(), facts.ownVersion.c_str(), facts.dotNet ? L"present" : L"missing",
       facts.vcRuntime ? L"present" : L"missing",
       facts.installedVersion.empty() ? L"not installed" : facts.installedVersion.c_str());
+  out += DescribeRelease(ini, facts.today);
 
   std::vector<std::wstring> log;
   if (!config.ReadApplicationSection(L"server.ini")) {

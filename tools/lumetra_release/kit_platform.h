@@ -7,6 +7,7 @@
 
 #include "config/config_platform.h"
 #include "config/ini_text.h"
+#include "config/release_freshness.h"
 
 struct MachineFacts {
   std::wstring osVersion = L"10.0";       // "major.minor"
@@ -14,6 +15,7 @@ struct MachineFacts {
   bool dotNet = false;                    // the .NET probe's answer
   bool vcRuntime = false;                 // the VC runtime probe's answer
   std::wstring installedVersion;          // empty: the product is not installed
+  CalendarDate today;                     // the machine's day (UTC), for the [Release] section
 };
 
 class KitConfigPlatform : public ConfigPlatform {

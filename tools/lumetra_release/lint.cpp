@@ -12,6 +12,7 @@
 #include "download/md5_core.h"
 #include "kit_platform.h"
 #include "pe_version.h"
+#include "release_section.h"
 #include "signing.h"
 #include "workflow/download_stage_rules.h"
 
@@ -20,6 +21,8 @@ namespace {
 // The two-part versions current Windows report: 7, 8, 8.1, and 10 and 11 (both 10.0).
 const wchar_t* const kWindowsKeys[] = {L"6.1", L"6.2", L"6.3", L"10.0"};
 constexpr size_t kLongestValue = 259;
+// A last day this many days away or fewer is worth a warning: time to sign the next release.
+constexpr int kExpiryWarningDays = 14;
 
 class Linter {
  public:
@@ -289,6 +292,44 @@ std::vector<Finding> LintSignature(const std::string& config, const std::optiona
   return {{0, Severity::kError,
            "the signature (.sig) does not verify with " + publicKey.string() +
                "; installers built with that key refuse this release"}};
+}
+
+std::vector<Finding> LintRelease(const IniText& ini, bool keyed, CalendarDate today) {
+  const Severity absent = keyed ? Severity::kError : Severity::kWarning;
+  const std::string refused = "installers built with a release key refuse this configuration";
+  const IniSection* section = ini.FindSection(kReleaseSection);
+  if (!section)
+    return {{0, absent, "section [Release] (Serial, Expires) is missing; " + refused +
+                            ": lumetra-release sign writes it"}};
+  std::vector<Finding> findings;
+  const auto lineOf = [&](const wchar_t* key) {
+    const IniEntry* e = ini.FindEntry(kReleaseSection, key);
+    return e ? e->line : section->line;
+  };
+  const std::wstring serial = ini.ReadString(kReleaseSection, kSerialKey);
+  if (serial.empty())
+    findings.push_back({lineOf(kSerialKey), absent, "[Release] has no Serial; " + refused});
+  else if (!ParseSerial(serial))
+    findings.push_back({lineOf(kSerialKey), Severity::kError,
+                        "Serial \"" + NarrowUtf8(serial) + "\" of [Release] is not 1 to 19 decimal digits; " + refused});
+  const std::wstring expiresText = ini.ReadString(kReleaseSection, kExpiresKey);
+  const std::optional<CalendarDate> expires = ParseExpiry(expiresText);
+  const int line = lineOf(kExpiresKey);
+  const std::string refusedFrom = "from " + NarrowUtf8(FormatDate(AddDays(expires.value_or(today), 1))) +
+                                  " " + refused;
+  if (expiresText.empty())
+    findings.push_back({line, absent, "[Release] has no Expires; " + refused});
+  else if (!expires)
+    findings.push_back({line, Severity::kError,
+                        "Expires \"" + NarrowUtf8(expiresText) + "\" of [Release] is not a day written YYYY-MM-DD; " + refused});
+  else if (*expires < today)
+    findings.push_back({line, Severity::kError,
+                        "the last day of this configuration, Expires " + NarrowUtf8(expiresText) + ", is past: " + refusedFrom});
+  else if (DaysBetween(today, *expires) <= kExpiryWarningDays)
+    findings.push_back({line, Severity::kWarning,
+                        "the last day of this configuration, Expires " + NarrowUtf8(expiresText) +
+                            ", is within " + std::to_string(kExpiryWarningDays) + " days: " + refusedFrom});
+  return findings;
 }
 
 int LintExitCode(const std::vector<Finding>& findings) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "config/ini_text.h"
+#include "config/release_freshness.h"
 #include "release_files.h"
 
 enum class Severity { kWarning, kError };
@@ -27,6 +28,12 @@ std::vector<Finding> LintConfig(const IniText& ini, ReleaseFiles* files);
 // when a public key is given (non-empty path) and the signature does not verify with it.
 std::vector<Finding> LintSignature(const std::string& config, const std::optional<std::string>& signature,
                                    const std::filesystem::path& publicKey);
+
+// The [Release] section on `today` (UTC): a missing section, Serial or Expires is an error
+// when `keyed` (the release is checked against a public key, so it is meant for installers
+// that refuse it) and a warning otherwise; a malformed value or a past last day is an
+// error, a last day within two weeks a warning.
+std::vector<Finding> LintRelease(const IniText& ini, bool keyed, CalendarDate today);
 
 // 0 clean, 1 warnings only, 2 errors.
 int LintExitCode(const std::vector<Finding>& findings);

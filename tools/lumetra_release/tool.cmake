@@ -1,4 +1,4 @@
-# lumetra-release: the publishers' kit (make, lint, explain update_win.ini), built on the
+# lumetra-release: the publishers' kit (make, sign, lint, explain update_win.ini), built on the
 # installer's own configuration reader and rules.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(CPP_HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
@@ -11,6 +11,7 @@ add_library(lumetra_release_lib STATIC
   ${LUMETRA_RELEASE_DIR}/make_config.cpp
   ${LUMETRA_RELEASE_DIR}/pe_version.cpp
   ${LUMETRA_RELEASE_DIR}/release_files.cpp
+  ${LUMETRA_RELEASE_DIR}/release_section.cpp
   ${LUMETRA_RELEASE_DIR}/signing.cpp)
 target_include_directories(lumetra_release_lib PUBLIC ${LUMETRA_RELEASE_DIR}
                            ${CMAKE_SOURCE_DIR}/tools/common)

@@ -1,9 +1,11 @@
-// The kit on a release: make, lint, explain; every lint finding on a crafted file; the
-// installer version read from inside a program file.
+// The kit on a release: make, lint, explain, sign; every lint finding on a crafted file; the
+// [Release] section the kit writes as installers judge it; the installer version read from
+// inside a program file.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
@@ -14,6 +16,7 @@
 #include "make_config.h"
 #include "pe_version.h"
 #include "release_files.h"
+#include "config/release_freshness.h"
 #include "signing.h"
 #include "synthetic_pe.h"
 
@@ -63,6 +66,27 @@ class KitTest : public ::testing::Test {
     const size_t at = text.find(from);
     EXPECT_NE(at, std::string::npos) << from;
     return at == std::string::npos ? text : text.replace(at, from.size(), to);
+  }
+  // The tool as a publisher runs it: its exit code.
+  static int Run(const std::string& arguments) {
+    const int status = std::system((std::string(LUMETRA_RELEASE_TOOL_PATH) + " " + arguments +
+                                    " >/dev/null 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  // The UTC clock moved by whole days, formatted by strftime ("%Y-%m-%d", "%Y%m%d%H%M%S").
+  static std::string Utc(const char* format, int days = 0) {
+    const std::time_t t = std::time(nullptr) + days * 86400;
+    std::tm parts{};
+    gmtime_r(&t, &parts);
+    char text[32];
+    return std::string(text, std::strftime(text, sizeof text, format, &parts));
+  }
+  static CalendarDate Day(int days) { return *ParseExpiry(WidenUtf8(Utc("%Y-%m-%d", days))); }
+  static Freshness JudgedOn(const std::string& ini, int days) {
+    const IniText parsed = IniText::Parse(ini);
+    return JudgeFreshness(parsed.ReadString(kReleaseSection, kSerialKey),
+                          parsed.ReadString(kReleaseSection, kExpiresKey), std::nullopt, Day(days))
+        .freshness;
   }
   fs::path dir_;
 };
@@ -205,6 +229,102 @@ TEST_F(KitTest, KeygenMakeSignLintIsCleanAndAChangedByteIsAnError) {
   WriteFile(ini, changed);
   EXPECT_EQ(run("lint " + ini.string() + pubkey), 2);
   EXPECT_EQ(run("lint " + ini.string()), 0) << "without a key only the presence is checked";
+}
+
+// make stamps the end of the file with the clock and 90 days by default; installers judge it
+// fresh until that last day and not the day after.
+TEST_F(KitTest, MakeWritesAReleaseSectionInstallersJudgeFreshUntilItsLastDay) {
+  WriteFile(dir_ / "release.manifest",
+            "[release]\nbase_url = https://downloads.example/lumetra\n[package Application]\n"
+            "file = Lumetra_2.0.0.5.7z\nversion = 2.0.0.5\nentry_for = 10.0\n");
+  const fs::path manifest = dir_ / "release.manifest", ini = dir_ / "update_win.ini";
+  const std::string before = Utc("%Y%m%d%H%M%S");
+  ASSERT_EQ(Run("make " + manifest.string()), 0);
+  const std::string after = Utc("%Y%m%d%H%M%S");
+  std::string made = *ReadWholeFile(ini);
+  const size_t at = made.find("[Release]\r\nSerial=");
+  ASSERT_NE(at, std::string::npos) << made;
+  const std::string serial = made.substr(at + 18, 14);
+  EXPECT_TRUE(serial >= before && serial <= after) << serial << " is not the clock's";
+  EXPECT_EQ(made.substr(at + 32), "\r\nExpires=" + Utc("%Y-%m-%d", 90) + "\r\n");
+  EXPECT_EQ(JudgedOn(made, 0), Freshness::kFresh);
+  EXPECT_EQ(JudgedOn(made, 90), Freshness::kFresh);
+  EXPECT_EQ(JudgedOn(made, 91), Freshness::kExpired);
+
+  // Options in any order after the manifest.
+  ASSERT_EQ(Run("make " + manifest.string() + " --valid-days 1 -o " + ini.string() + " --serial 0042"), 0);
+  made = *ReadWholeFile(ini);
+  EXPECT_TRUE(made.ends_with("\r\n[Release]\r\nSerial=42\r\nExpires=" + Utc("%Y-%m-%d", 1) + "\r\n")) << made;
+  EXPECT_EQ(JudgedOn(made, 2), Freshness::kExpired);
+  EXPECT_EQ(Run("make " + manifest.string() + " --valid-days 0"), 64);
+  EXPECT_EQ(Run("make " + manifest.string() + " --serial 12345678901234567890"), 64);
+}
+
+// sign rewrites only the values of the section the installer reads, never to a lower
+// serial, and signs the bytes it wrote; --keep-release signs the file untouched.
+TEST_F(KitTest, SignRefreshesTheReleaseValuesInPlaceNeverLowersTheSerialAndSignsTheNewBytes) {
+  const fs::path keys = dir_ / "keys", ini = dir_ / "update_win.ini";
+  const fs::path pub = keys / "release-key.pub.pem";
+  const std::string key = " --key " + (keys / "release-key.pem").string();
+  ASSERT_EQ(Run("keygen " + keys.string()), 0);
+  // Written by hand: a serial ahead of the clock, quoted, an old last day, a comment.
+  const std::string byHand = "; by hand\r\n[release]\r\nSerial = \"99991231235959\"  \r\n; kept\n"
+                             "Expires=2020-01-01\r\n" + Make();
+  WriteFile(ini, byHand);
+  ASSERT_EQ(Run("sign " + ini.string() + key), 0);
+  const std::string refreshed = *ReadWholeFile(ini);
+  EXPECT_EQ(refreshed, Replace(Replace(byHand, "\"99991231235959\"", "99991231235960"), "2020-01-01",
+                               Utc("%Y-%m-%d", 90)));
+  EXPECT_EQ(VerifyBytes(refreshed, *ReadWholeFile(ini.string() + ".sig"), pub), SignatureStatus::kValid);
+  EXPECT_EQ(Run("lint " + ini.string() + " --pubkey " + pub.string()), 0);
+
+  EXPECT_EQ(Run("sign " + ini.string() + key + " --serial 99991231235959"), 2) << "a lower serial";
+  EXPECT_EQ(*ReadWholeFile(ini), refreshed);
+  ASSERT_EQ(Run("sign " + ini.string() + " --valid-days 3" + key + " --serial 99991231235961"), 0);
+  EXPECT_EQ(*ReadWholeFile(ini), Replace(Replace(refreshed, "99991231235960", "99991231235961"),
+                                         Utc("%Y-%m-%d", 90), Utc("%Y-%m-%d", 3)));
+
+  const std::string expired = Replace(refreshed, "Expires=" + Utc("%Y-%m-%d", 90), "Expires=2020-01-01");
+  WriteFile(ini, expired);
+  ASSERT_EQ(Run("sign " + ini.string() + key + " --keep-release"), 0);
+  EXPECT_EQ(*ReadWholeFile(ini), expired);
+  EXPECT_EQ(VerifyBytes(expired, *ReadWholeFile(ini.string() + ".sig"), pub), SignatureStatus::kValid);
+  EXPECT_EQ(Run("lint " + ini.string() + " --pubkey " + pub.string()), 2) << "signed but past";
+  EXPECT_EQ(Run("sign " + ini.string() + key + " --keep-release --serial 1"), 64);
+}
+
+TEST_F(KitTest, ReleaseFindingsAndExplanationFollowTheInstallersJudgement) {
+  const CalendarDate today{2026, 6, 1};
+  const std::string good = Make();  // 34 lines: [Release] is line 35 when appended
+  auto f = LintRelease(IniText::Parse(good), true, today);
+  EXPECT_TRUE(Has(f, 0, Severity::kError, "section [Release] (Serial, Expires) is missing"));
+  f = LintRelease(IniText::Parse(good), false, today);
+  EXPECT_TRUE(Has(f, 0, Severity::kWarning, "section [Release] (Serial, Expires) is missing"));
+  const auto lint = [&](const std::string& serial, const std::string& expires, bool keyed = false) {
+    return LintRelease(IniText::Parse(good + "[Release]\r\n" + serial + expires), keyed, today);
+  };
+  f = lint("Serial=1\r\n", "", true);
+  EXPECT_TRUE(Has(f, 35, Severity::kError, "[Release] has no Expires"));
+  EXPECT_EQ(f.size(), 1u);
+  f = lint("Serial=12a\r\n", "Expires=2026-02-29\r\n", false);
+  EXPECT_TRUE(Has(f, 36, Severity::kError, "Serial \"12a\" of [Release] is not 1 to 19 decimal digits"));
+  EXPECT_TRUE(Has(f, 37, Severity::kError, "Expires \"2026-02-29\" of [Release] is not a day"));
+  f = lint("Serial=1\r\n", "Expires=2026-05-31\r\n");
+  EXPECT_TRUE(Has(f, 37, Severity::kError, "Expires 2026-05-31, is past: from 2026-06-01"));
+  EXPECT_TRUE(Has(lint("Serial=1\r\n", "Expires=2026-06-01\r\n"), 37, Severity::kWarning, "within 14 days"));
+  EXPECT_TRUE(Has(lint("Serial=1\r\n", "Expires=2026-06-15\r\n"), 37, Severity::kWarning,
+                  "within 14 days: from 2026-06-16"));
+  EXPECT_TRUE(lint("Serial=1\r\n", "Expires=2026-06-16\r\n").empty());
+
+  MachineFacts facts;
+  facts.today = today;
+  const auto explained = [&](const std::string& expires) {
+    return ExplainConfig(IniText::Parse(good + "[Release]\r\nSerial=20260101000000\r\n" + expires), facts);
+  };
+  EXPECT_NE(explained("Expires=2026-06-01\r\n").find("Release: serial 20260101000000, last day 2026-06-01 ("),
+            std::string::npos);
+  EXPECT_NE(explained("Expires=2026-05-31\r\n").find("last day 2026-05-31, expired"), std::string::npos);
+  EXPECT_NE(explained("").find("Release: no Serial or no Expires"), std::string::npos);
 }
 
 TEST(PeVersionTest, ReadsTheProductVersionAndRefusesWhatIsNoVersionedProgram) {
