@@ -44,6 +44,7 @@
 #define IDS_OS_UNSUPPORTED 129
 #define IDS_OK 130
 #define IDS_OS_UPDATE_REQUIRED 131
+#define IDS_UNATTENDED_HELP 132
 
 // Pictures (resource type "PNG").
 #define IDB_BROWSE_FOLDER 154

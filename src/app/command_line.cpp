@@ -18,6 +18,8 @@ std::optional<int> ReadLeadingInt(std::wstring_view text) {
 }  // namespace
 
 StartForm ClassifyCommandLine(std::wstring_view commandLine) {
+  // The installer's own forms never begin with "/": that is an administrator's.
+  if (!commandLine.empty() && commandLine.front() == L'/') return StartForm::kSwitches;
   if (commandLine.size() < 2) return StartForm::kOrdinary;
   return commandLine.front() == L'u' ? StartForm::kHandOver : StartForm::kPosition;
 }

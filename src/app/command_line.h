@@ -2,13 +2,14 @@
 //   ""             an ordinary start (also any single character)
 //   "u TOP LEFT"   hand-over: a downloaded "tmp" copy replaces the installer and restarts it
 //   "TOP LEFT"     position: a restarted installer opens where its predecessor stood
+//   "/..."         switches: the unattended form (app/switches.h)
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
 
-enum class StartForm { kOrdinary, kHandOver, kPosition };
+enum class StartForm { kOrdinary, kHandOver, kPosition, kSwitches };
 
 StartForm ClassifyCommandLine(std::wstring_view commandLine);
 

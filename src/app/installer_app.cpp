@@ -4,7 +4,10 @@
 #include <shellapi.h>
 
 #include "app/command_line.h"
+#include "app/switches.h"
+#include "app/unattended_install.h"
 #include "build_config.h"
+#include "base/product.h"
 #include "base/unique_handle.h"
 #include "resource_ids.h"
 #include "system/folder_set.h"
@@ -18,6 +21,7 @@
 #include "workflow/release_key.h"
 #include "ui/installer_dlg.h"
 #include "ui/texts.h"
+#include "workflow/exit_codes.h"
 
 namespace {
 
@@ -28,8 +32,9 @@ constexpr DWORD kHandOverPollMs = 100;
 }  // namespace
 
 // Without SetDefaultDllDirectories (Windows 7 before KB2533623) a DLL placed beside the
-// installer could be loaded in place of a system one; such a system must be updated first.
-bool CInstallerApp::HardenDllSearch() {
+// installer could be loaded in place of a system one; such a system must be updated first
+// (said in a message box, unless `quiet`).
+bool CInstallerApp::HardenDllSearch(bool quiet) {
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
   ScopedLibrary kernel32(LoadLibraryW(L"kernel32.dll"));
   auto setDefaultDllDirectories =
@@ -40,12 +45,11 @@ bool CInstallerApp::HardenDllSearch() {
     setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     return true;
   }
-  if (MessageBoxW(nullptr, LoadDisplayText(IDS_OS_UPDATE_REQUIRED).c_str(),
-                  LoadDisplayText(IDS_SUPPORT_CAPTION).c_str(), MB_OKCANCEL) == IDOK)
+  if (!quiet && MessageBoxW(nullptr, LoadDisplayText(IDS_OS_UPDATE_REQUIRED).c_str(),
+                            LoadDisplayText(IDS_SUPPORT_CAPTION).c_str(), MB_OKCANCEL) == IDOK)
     ShellExecuteW(nullptr, L"open", kSupportEntryPoint, nullptr, nullptr, SW_SHOW);
   return false;
 }
-
 
 // Runs as the downloaded "tmp" copy: waits for the old installer to end, copies itself
 // over it and starts it at the old window's place. The copy lies in the user's folder:
@@ -88,17 +92,32 @@ void CInstallerApp::PrepareRestartedInstaller(const std::wstring& moduleFolder,
 }
 
 BOOL CInstallerApp::InitInstance() {
-  if (!HardenDllSearch()) return FALSE;
+  const StartForm form = ClassifyCommandLine(m_lpCmdLine);
+  const SwitchReading switches =
+      form == StartForm::kSwitches ? ReadSwitches(m_lpCmdLine) : SwitchReading{};
+  if (!HardenDllSearch(form == StartForm::kSwitches)) {
+    m_exitCode = kExitUnsupportedWindows;
+    return FALSE;
+  }
+  if (switches.switches && switches.switches->help) {
+    MessageBoxW(nullptr, LoadDisplayText(IDS_UNATTENDED_HELP).c_str(), kProductName,
+                MB_OK | MB_ICONINFORMATION);
+    return FALSE;
+  }
 
   // A second installer must not write or delete anything (the font, the log, the leftover
   // copy) while the first works: the mutex comes first. The hand-over copy runs while the
   // old installer still holds it, and takes none.
-  const StartForm form = ClassifyCommandLine(m_lpCmdLine);
   if (form != StartForm::kHandOver) {
-    // Held until the process ends; never closed.
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
-    if (mutex == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) return FALSE;
+    // Held until the process ends (or a newer unattended installer takes over).
+    m_singleInstance.reset(CreateMutexW(nullptr, FALSE, kSingleInstanceMutex));
+    if (!m_singleInstance.valid() || GetLastError() == ERROR_ALREADY_EXISTS) {
+      m_exitCode = kExitAlreadyRunning;
+      return FALSE;
+    }
   }
+  if (switches.switches && !switches.switches->log.empty())
+    CopyInstallLogTo(switches.switches->log);
 
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
@@ -116,6 +135,15 @@ BOOL CInstallerApp::InitInstance() {
     WriteInstallLog(L"Signed configurations: not required (built without a release key)");
 
   switch (form) {
+    case StartForm::kSwitches:
+      if (!switches.switches) {
+        WriteInstallLog(L"Unattended installation refused, %ls; nothing installed",
+                        switches.problem.c_str());
+        m_exitCode = kExitBadSwitches;
+      } else {
+        m_exitCode = RunUnattendedInstallation(*switches.switches, m_singleInstance);
+      }
+      return FALSE;
     case StartForm::kHandOver:
       HandOver(modulePath, moduleFolder, moduleName);
       return FALSE;

@@ -5,5 +5,5 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   CInstallerApp app(commandLine ? commandLine : L"");
   app.InitInstance();  // every worker it started has ended when it returns
-  return 0;
+  return app.ExitCode();
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <knownfolders.h>
 #include <shlobj.h>
+#include <sddl.h>
 #include <shlwapi.h>
 #include <wtsapi32.h>
 
@@ -57,6 +58,41 @@ std::wstring GetLogonUserName() {
   return result;
 }
 
+// The SID of a token's user as text; empty when it cannot be read.
+std::wstring TokenUserSid(HANDLE token) {
+  alignas(TOKEN_USER) BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE] = {};
+  DWORD size = 0;
+  if (!GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &size)) return {};
+  ScopedLocalString text;
+  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, text.receive()))
+    return {};
+  return text.get();
+}
+
+bool RunsAsLocalSystem() {
+  ScopedHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.receive())) return false;
+  return TokenUserSid(token.get()) == L"S-1-5-18";
+}
+
+namespace {
+
+// The per-user Temp is only named: what the elevated installer downloads, unpacks and
+// runs lives where the user cannot plant links or swap files.
+void CreatePerUserFolders() {
+  CreateFolderPath(g_folders.download);
+  // Made as administrator in the user's own folder: never through a link placed there.
+  const std::wstring roaming = g_folders.appData.substr(0, g_folders.appData.rfind(L'\\'));
+  for (const std::wstring* folder : {&g_folders.appData, &g_folders.log, &g_folders.modules}) {
+    if (HasLinkBelow(roaming, *folder))
+      WriteInstallLog(L"Folder leads elsewhere, not made: %ls", folder->c_str());
+    else
+      CreateFolderPath(*folder);
+  }
+}
+
+}  // namespace
+
 void ResolveUserFolders() {
   const std::wstring processUser = GetProcessUserName();
   const std::wstring logonUser = GetLogonUserName();
@@ -85,16 +121,12 @@ void ResolveUserFolders() {
   g_folders = std::move(folders);
   g_defaultInstallFolder = AppendProductFolder(SpecialFolder(CSIDL_PROGRAM_FILES));
 
-  // The per-user Temp is only named: what the elevated installer downloads, unpacks and
-  // runs lives where the user cannot plant links or swap files.
-  CreateFolderPath(g_folders.download);
-  // Made as administrator in the user's own folder: never through a link placed there.
-  const std::wstring roaming = g_folders.appData.substr(0, g_folders.appData.rfind(L'\\'));
-  for (const std::wstring* folder : {&g_folders.appData, &g_folders.log, &g_folders.modules}) {
-    if (HasLinkBelow(roaming, *folder))
-      WriteInstallLog(L"Folder leads elsewhere, not made: %ls", folder->c_str());
-    else
-      CreateFolderPath(*folder);
+  // A management agent runs the installer as SYSTEM: with nobody at the console there is
+  // no person whose folders these would be.
+  if (logonUser.empty() && RunsAsLocalSystem()) {
+    WriteInstallLog(L"No user at the console: the per-user folders are not made");
+  } else {
+    CreatePerUserFolders();
   }
   g_workingFolder = PrepareWorkingFolder(SpecialFolder(CSIDL_COMMON_APPDATA));
   WriteInstallLog(L"Working folder: %ls", g_workingFolder.c_str());

@@ -2,6 +2,8 @@
 // per-machine working folder, and the folder creator the whole program uses.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 
@@ -12,6 +14,10 @@
 void ResolveUserFolders();
 
 std::wstring GetProcessUserName();
+// Whether the process runs as SYSTEM (a management agent's installation).
+bool RunsAsLocalSystem();
+// The text of a token's user SID; empty when it cannot be read.
+std::wstring TokenUserSid(HANDLE token);
 // The user of the session attached to the physical console; empty when nobody is.
 std::wstring GetLogonUserName();
 

@@ -32,6 +32,7 @@ std::mutex& WriterMutex() {
   return mutex;
 }
 std::string heldBack;  // lines not yet written, oldest first; guarded by WriterMutex()
+std::wstring copyPath;  // a second file for every line (the unattended /log); guarded likewise
 
 bool IsHeldByOthers(DWORD error) {
   return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
@@ -151,8 +152,20 @@ const LogPlace& Place() {
 
 // While lines are held back the file was found held already: one attempt only, so a
 // log held for minutes costs each line one failed open, never a wait.
+// The copy is an administrator's own choice of file: written as asked, a line lost when it
+// cannot be.
+void AppendToCopy(const std::string& line) {
+  if (copyPath.empty()) return;
+  ScopedHandle file(CreateFileW(copyPath.c_str(), FILE_APPEND_DATA, kShareWhileWriting, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  if (file.valid())
+    WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
 void Append(const std::string& line) {
   std::lock_guard<std::mutex> lock(WriterMutex());
+  AppendToCopy(line);
   const LogPlace& place = Place();
   const bool mayWait = heldBack.empty();
   std::string bytes = heldBack + line;
@@ -169,6 +182,11 @@ void Append(const std::string& line) {
 }
 
 }  // namespace
+
+void CopyInstallLogTo(const std::wstring& path) {
+  std::lock_guard<std::mutex> lock(WriterMutex());
+  copyPath = path;
+}
 
 std::wstring GetLogFolder() {
   const LogPlace place = FindLogPlace();

@@ -9,5 +9,8 @@
 // "%ls", never as the format. Never fails towards the caller.
 void WriteInstallLog(const wchar_t* format, ...);
 
+// From now on every line also goes to `path` (appended; the unattended /log switch).
+void CopyInstallLogTo(const std::wstring& path);
+
 // The log folder of the process's own user, created if missing (never through a link).
 std::wstring GetLogFolder();

@@ -3,5 +3,6 @@
 
 #include <string>
 
-// Writes HKCU\...\Run value "Lumetra" = "\"<exePath>\" /WinStart". True when written.
+// Writes HKCU\...\Run value "Lumetra" = "\"<exePath>\" /WinStart" (run as SYSTEM: the
+// console user's, none when nobody is at the console). True when written.
 bool SetRunAtStartup(const std::wstring& exePath);

@@ -17,9 +17,16 @@ bool IsMachineConnected() {
   return InternetGetConnectedState(&flags, 0) != FALSE;
 }
 
-bool WaitForConnection(const CancelState& cancel, bool logRetries) {
+bool WaitForConnection(CancelState& cancel, bool logRetries) {
+  const ULONGLONG started = GetTickCount64();
   for (int retry = 0; !IsMachineConnected(); ++retry) {
     if (cancel.IsCancelled()) return false;
+    if (GetTickCount64() - started >= cancel.waitLimitMs()) {
+      WriteInstallLog(L"Still offline after %lu s, giving up",
+                      static_cast<unsigned long>(cancel.waitLimitMs() / 1000));
+      cancel.GiveUpWaiting();
+      return false;
+    }
     Sleep(kConnectionPollMs);
     if (logRetries) WriteInstallLog(L"Retry: %d", retry);
   }

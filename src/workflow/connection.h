@@ -6,6 +6,7 @@ class CancelState;
 bool IsMachineConnected();
 
 // Returns true once the machine is connected again, checking at once and then every
-// 500 ms; false when the user confirms cancelling first. With `logRetries`, every check
-// after the first is logged ("Retry: %d").
-bool WaitForConnection(const CancelState& cancel, bool logRetries = false);
+// 500 ms; false when the user confirms cancelling first, or when the cancel state's wait
+// limit passes (the run then gives up, logged). With `logRetries`, every check after the
+// first is logged ("Retry: %d").
+bool WaitForConnection(CancelState& cancel, bool logRetries = false);

@@ -104,9 +104,16 @@ bool StagedInstallation::MoveAsideWhenFree(RunContext& run, std::wstring* waited
                     held.c_str(), error);
     run.Fail(Failure::kDiskSpace);
     *waitedFor = held;
+    const ULONGLONG started = GetTickCount64();
     while ((move = TryMoveAside(&held, &error)) == Move::kInUse) {
       if (run.cancel.IsCancelled()) {
         WriteInstallLog(L"CopytoInstallPath: left by the user while %ls was in use", held.c_str());
+        return false;
+      }
+      if (GetTickCount64() - started >= run.cancel.waitLimitMs()) {
+        WriteInstallLog(L"CopytoInstallPath: %ls still in use after %lu s, giving up",
+                        held.c_str(), static_cast<unsigned long>(run.cancel.waitLimitMs() / 1000));
+        run.cancel.GiveUpWaiting();
         return false;
       }
       Sleep(kSwapRetryMs);

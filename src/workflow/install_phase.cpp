@@ -8,6 +8,7 @@
 #include "system/process.h"
 #include "system/run_at_startup.h"
 #include "system/shortcuts.h"
+#include "workflow/exit_codes.h"
 #include "workflow/fetch_rules.h"
 #include "workflow/install_folder_swap.h"
 #include "workflow/start_product.h"
@@ -34,12 +35,18 @@ void FailInstall(RunContext& run, const wchar_t* logText, Failure failure) {
   run.view.SetProgressCreep(false);
 }
 
-// Runs one installer hidden and waits for it; its exit code says nothing reliable, the
-// probe afterwards decides.
+// Runs one installer hidden and waits for it. Whether it installed, the probe afterwards
+// decides; its exit code only says whether it wants the machine restarted.
 bool InstallPrerequisite(RunContext& run, const Prerequisite& prerequisite) {
   WriteInstallLog(L"%ls", prerequisite.startLog);
-  RunProgram(SW_HIDE, true, GetTempFolder(), prerequisite.program, kSilentParameters);
+  const std::optional<unsigned long> exitCode =
+      RunProgramForExitCode(SW_HIDE, GetTempFolder(), prerequisite.program, kSilentParameters);
   run.heldFiles.Release(prerequisite.program);
+  if (exitCode && IsRestartRequest(*exitCode)) {
+    WriteInstallLog(L"%ls asks for a restart (exit code %lu)", prerequisite.program.c_str(),
+                    *exitCode);
+    run.restartRequested = true;
+  }
   if (!prerequisite.installed()) {
     FailInstall(run, prerequisite.failedLog, Failure::kInstallFailed);
     return false;

@@ -1,9 +1,13 @@
 // The uninstall entry that makes the product known to Windows.
 #include <windows.h>
 
+#include <cstdint>
+#include <cwchar>
+
 #include "base/product.h"
 #include "base/unique_handle.h"
 #include "build_config.h"
+#include "system/install_log.h"
 #include "workflow/install_phase.h"
 
 namespace {
@@ -21,6 +25,42 @@ bool SetDword(HKEY key, const wchar_t* name, DWORD value) {
                         sizeof(value)) == ERROR_SUCCESS;
 }
 
+// Bytes of the files under `folder` (links not followed).
+uint64_t FolderBytes(const std::wstring& folder) {
+  uint64_t bytes = 0;
+  WIN32_FIND_DATAW found{};
+  ScopedFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &found));
+  if (!find.valid()) return 0;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L".." || (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+      continue;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      bytes += FolderBytes(folder + L"\\" + name);
+    else
+      bytes += (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+  } while (FindNextFileW(find.get(), &found));
+  return bytes;
+}
+
+std::wstring TodayYyyymmdd() {
+  SYSTEMTIME today{};
+  GetLocalTime(&today);
+  wchar_t text[16] = {};
+  swprintf(text, 16, L"%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
+  return text;
+}
+
+// What Windows shows beside the program in its list; the entry stands without them.
+void WriteSizeAndDate(HKEY key, const std::wstring& installPath) {
+  const uint64_t kib = (FolderBytes(installPath) + 1023) / 1024;
+  const DWORD size = kib > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<DWORD>(kib);
+  if (!SetDword(key, L"EstimatedSize", size))
+    WriteInstallLog(L"RegisterToSystem: EstimatedSize cannot be written");
+  if (!SetText(key, L"InstallDate", TodayYyyymmdd()))
+    WriteInstallLog(L"RegisterToSystem: InstallDate cannot be written");
+}
+
 }  // namespace
 
 bool RegisterToSystem(const std::wstring& installPath, const std::wstring& displayVersion) {
@@ -32,7 +72,7 @@ bool RegisterToSystem(const std::wstring& installPath, const std::wstring& displ
     return false;
   const std::wstring uninstaller = L"\"" + installPath + L"\\uninstaller.exe\"";
   // In this order; the first value that fails stops the writing.
-  return SetText(key.get(), L"DisplayName", kProductName) &&
+  const bool written = SetText(key.get(), L"DisplayName", kProductName) &&
          SetText(key.get(), L"InstallLocation", installPath) &&
          SetText(key.get(), L"Publisher", kMakerName) &&
          SetText(key.get(), L"From", kMakerName) &&
@@ -41,4 +81,6 @@ bool RegisterToSystem(const std::wstring& installPath, const std::wstring& displ
          SetText(key.get(), L"UninstallString", uninstaller) &&
          SetText(key.get(), L"DisplayIcon", uninstaller) &&
          SetDword(key.get(), L"NoModify", 1) && SetDword(key.get(), L"NoRepair", 1);
+  if (written) WriteSizeAndDate(key.get(), installPath);
+  return written;
 }

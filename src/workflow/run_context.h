@@ -29,9 +29,22 @@ class CancelState {
   TransferAbort& transfer() { return transfer_; }
   StoppablePrograms& extractor() { return extractor_; }
 
+  // How long a wait for the network or for a file in use may last (the unattended form
+  // bounds them; with a person at the window they last until the person leaves).
+  DWORD waitLimitMs() const { return waitLimitMs_; }
+  void SetWaitLimit(DWORD ms) { waitLimitMs_ = ms; }
+  // A wait ran out: the run ends as a cancel does, but counts as failed.
+  void GiveUpWaiting() {
+    gaveUpWaiting_ = true;
+    Cancel();
+  }
+  bool GaveUpWaiting() const { return gaveUpWaiting_; }
+
  private:
   std::atomic<bool> promptOpen_{false};
   std::atomic<bool> cancelled_{false};
+  std::atomic<bool> gaveUpWaiting_{false};
+  DWORD waitLimitMs_ = INFINITE;
   TransferAbort transfer_;
   StoppablePrograms extractor_;
 };
@@ -48,6 +61,13 @@ struct RunContext {
   std::optional<P256PublicKey> releaseKey = EmbeddedReleaseKey();
   // "\"MM/DD/YYYY hh:mm:ss\"", taken when the run started; the upgrader receives it.
   std::wstring startTime;
+  // Run without a window (/quiet): nothing is started for a person to see, and a checked
+  // new installer is left for the caller to start (handOverProgram, still held).
+  bool unattended = false;
+  bool noSelfUpdate = false;
+  std::wstring handOverProgram;
+  // A prerequisite's installer asked for a restart (its exit code 3010 or 1641).
+  std::atomic<bool> restartRequested{false};
   // Waits before a download that came back wrong is repeated; tests record instead.
   void (*retryPause)(const CancelState& cancel, DWORD ms) = nullptr;
 

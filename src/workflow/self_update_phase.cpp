@@ -35,6 +35,13 @@ bool HandOverToNewInstaller(RunContext& run, const PackageInfo& record,
                             const std::wstring& downloadPath, const std::wstring& handOverPath,
                             const std::wstring& moduleFolder) {
   DebugTrace(L"Check new installer ok");
+  if (run.unattended) {
+    // Started by the caller from the working folder, still held; the installer in the
+    // user's folder stays as it is.
+    WriteInstallLog(L"New installer checked, it goes on unattended: %ls", downloadPath.c_str());
+    run.handOverProgram = downloadPath;
+    return true;
+  }
   const ViewRect window = run.view.Placement();
   const std::wstring parameters = FormatWide(L"u %d %d", window.top, window.left);
   run.cancel.WaitWhilePromptOpen();

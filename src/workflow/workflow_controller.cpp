@@ -31,6 +31,14 @@ void CWorkflowController::SetState(State state) {
   state_ = state;
 }
 
+void CWorkflowController::End(RunOutcome outcome) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_ = State::kEnded;
+  outcome_ = run_.cancel.IsCancelled() && outcome != RunOutcome::kHandedOver
+                 ? RunOutcome::kCancelled
+                 : outcome;
+}
+
 void CWorkflowController::KeepPlan(const Plan& plan) {
   const bool holdsProduct = HoldsProduct(plan.config.m_strInstallLocation);
   std::lock_guard<std::mutex> lock(mutex_);
@@ -47,12 +55,22 @@ void CWorkflowController::Start() {
 void CWorkflowController::RunFirstPhases() {
   PlanResult planned = FetchPlan(run_);
   KeepPlan(planned.plan);
-  if (planned.end != PlanEnd::kPlanned) return SetState(State::kEnded);
+  switch (planned.end) {
+    case PlanEnd::kPlanned: break;
+    case PlanEnd::kOsUnsupported: return End(RunOutcome::kOsUnsupported);
+    default: return End(RunOutcome::kFailed);
+  }
   run_.timeoutMs = planned.plan.timeoutMs;
   Plan& plan = planned.plan;
-  const SelfUpdateEnd update =
-      UpdateInstaller(run_, SelfUpdateInput{plan.config.m_installer, run_.timeoutMs});
-  if (update != SelfUpdateEnd::kNothingNewer) return SetState(State::kEnded);
+  if (run_.noSelfUpdate) {
+    WriteInstallLog(L"Installer update not looked for: this installer is the update");
+  } else {
+    switch (UpdateInstaller(run_, SelfUpdateInput{plan.config.m_installer, run_.timeoutMs})) {
+      case SelfUpdateEnd::kNothingNewer: break;
+      case SelfUpdateEnd::kHandedOver: return End(RunOutcome::kHandedOver);
+      default: return End(RunOutcome::kFailed);
+    }
+  }
 
   WriteInstallLog(L"Run this...");
   run_.view.ShowStage(Stage::kPreparing);
@@ -65,17 +83,22 @@ void CWorkflowController::RunFirstPhases() {
     run_.view.ShowStage(Stage::kReady);
     return;
   }
-  SetState(State::kEnded);
   const bool installed = !plan.config.GetInstalledVersion().empty();
   KeepPlan(plan);  // with the install location just read
+  if (installed && run_.unattended) {
+    WriteInstallLog(L"Lumetra is current, nothing to install: %ls",
+                    plan.config.m_strInstallLocation.c_str());
+    return End(RunOutcome::kCurrent);
+  }
   if (installed) {
     WriteInstallLog(L"No valid app to download, start the installed one: %ls",
                     plan.config.m_strInstallLocation.c_str());
     StartApp(run_, ProductStart{plan.config.m_strInstallLocation, InstallFolder()});
-    return;
+    return End(RunOutcome::kCurrent);
   }
   WriteInstallLog(L"app is never installed and no valid app to download");
   run_.Fail(Failure::kServerConfig);
+  End(RunOutcome::kFailed);
 }
 
 bool CWorkflowController::Continue() {
@@ -111,14 +134,14 @@ void CWorkflowController::RunDownloadAndInstall() {
       run_, DownloadInput{config.m_netFramework, config.m_vc2015x86, config.m_application,
                           run_.timeoutMs});
   if (downloaded.end != DownloadEnd::kReady || !WaitForFolderChoice())
-    return SetState(State::kEnded);
+    return End(RunOutcome::kFailed);
 
   InstallInput input{config.m_netFramework, config.m_vc2015x86, config.m_application,
                      downloaded.files,      InstallFolder(),     config.m_strInstallLocation};
   run_.view.ShowStage(Stage::kInstalling);
   run_.view.SetProgressPos(0);
-  InstallStage(run_, input);
-  SetState(State::kEnded);
+  End(InstallStage(run_, input) == InstallEnd::kUpgraderStarted ? RunOutcome::kInstalled
+                                                                 : RunOutcome::kFailed);
 }
 
 void CWorkflowController::BeginFolderChoice() {

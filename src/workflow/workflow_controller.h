@@ -9,6 +9,7 @@
 #include <string>
 
 #include "workflow/configuration_phase.h"
+#include "workflow/exit_codes.h"
 #include "workflow/run_context.h"
 #include "workflow/worker_thread.h"
 
@@ -46,6 +47,12 @@ class CWorkflowController {
   // Waits for the worker to end (the unattended form and the tests).
   void WaitForWorker() { worker_.Join(); }
 
+  // How the run ended, once its worker has (kUnfinished while it waits for Continue).
+  RunOutcome outcome() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return outcome_;
+  }
+
   RunContext& run() { return run_; }
   // The plan of the first worker, as far as it got: read only once it has ended.
   const Plan& plan() const { return plan_; }
@@ -57,6 +64,7 @@ class CWorkflowController {
   void RunDownloadAndInstall();
   bool WaitForFolderChoice();
   void SetState(State state);
+  void End(RunOutcome outcome);
   void KeepPlan(const Plan& plan);
 
   RunContext run_;
@@ -65,6 +73,7 @@ class CWorkflowController {
 
   mutable std::mutex mutex_;  // guards what the window thread and the worker both touch
   State state_ = State::kIdle;
+  RunOutcome outcome_ = RunOutcome::kUnfinished;
   bool registeredFolderHoldsProduct_ = false;
   bool choosingFolder_ = false;
   std::wstring chosenFolder_;

@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "app/switches.h"
 
 #include <gtest/gtest.h>
 
@@ -46,4 +47,48 @@ TEST(CommandLine, PositionReadingStopsAtTheFirstNonDigit) {
   EXPECT_EQ(position.left, 34);
   EXPECT_EQ(ParsePosition(L"abc 340").left, 340);
   EXPECT_EQ(ParsePosition(L"abc 340").top, 0);
+}
+
+// The installer's own forms never begin with "/", and nothing that does is read as one.
+TEST(CommandLine, SlashStartsTheSwitchesAndOnlyTheSwitches) {
+  for (const wchar_t* line : {L"/quiet", L"/?", L"/", L"/quiet /acceptlicence", L"/ 10 20"})
+    EXPECT_EQ(ClassifyCommandLine(line), StartForm::kSwitches) << line;
+  EXPECT_EQ(ClassifyCommandLine(L"u 10 20"), StartForm::kHandOver);
+  EXPECT_EQ(ClassifyCommandLine(L"10 20"), StartForm::kPosition);
+  EXPECT_EQ(ClassifyCommandLine(L" /quiet"), StartForm::kPosition);  // as it always was
+  EXPECT_FALSE(ReadSwitches(L"u 10 20").switches);
+  EXPECT_FALSE(ReadSwitches(L"10 20").switches);
+}
+
+TEST(Switches, ReadWithTheirValuesQuotedOrNot) {
+  const SwitchReading reading = ReadSwitches(
+      L"/QUIET /AcceptLicence /wait=45 /dir=\"C:\\Program Files\\Ünïcödé 程序\" /log=C:\\l.txt");
+  ASSERT_TRUE(reading.switches) << reading.problem;
+  const UnattendedSwitches& s = *reading.switches;
+  EXPECT_TRUE(s.quiet && s.acceptLicence && !s.help && !s.noSelfUpdate);
+  EXPECT_EQ(s.waitSeconds, 45u);
+  EXPECT_EQ(s.dir, L"C:\\Program Files\\Ünïcödé 程序");
+  EXPECT_EQ(s.log, L"C:\\l.txt");
+
+  // What a self-update hands on reads back as the same, and forbids a further update.
+  const SwitchReading handed = ReadSwitches(SwitchesForNewInstaller(s));
+  ASSERT_TRUE(handed.switches) << handed.problem;
+  EXPECT_TRUE(handed.switches->noSelfUpdate && handed.switches->acceptLicence);
+  EXPECT_EQ(handed.switches->dir, s.dir);
+  EXPECT_EQ(handed.switches->log, s.log);
+  EXPECT_EQ(handed.switches->waitSeconds, 45u);
+
+  EXPECT_TRUE(ReadSwitches(L"/?").switches->help);
+  EXPECT_TRUE(ReadSwitches(L"/help").switches->help);
+  EXPECT_EQ(ReadSwitches(L"/quiet").switches->waitSeconds, 300u);
+  EXPECT_FALSE(ReadSwitches(L"/quiet").switches->acceptLicence);  // refused later, with its own line
+}
+
+TEST(Switches, AnythingUnknownOrMalformedIsRefused) {
+  for (const wchar_t* line :
+       {L"/", L"/quiet /acceptlicence /wait=0", L"/quiet /wait=-5", L"/quiet /wait=ten",
+        L"/quiet /wait=86401", L"/quiet /wait", L"/quiet /dir=", L"/quiet /dir=\"C:\\open",
+        L"/quiet=yes", L"/quiet /silent", L"/quiet extra", L"/acceptlicence", L"/dir=C:\\x"})
+    EXPECT_FALSE(ReadSwitches(line).switches) << line;
+  EXPECT_EQ(ReadSwitches(L"/quiet /silent").problem, L"unknown switch: /silent");
 }

@@ -188,6 +188,16 @@ TEST_F(InstallStageTest, PrerequisitesProductRegistrationAndTheUpgraderInOrder) 
     EXPECT_EQ(ReadValue32(name, &type), value) << name;
     EXPECT_EQ(type, value == L"1" ? DWORD{REG_DWORD} : DWORD{REG_SZ}) << name;
   }
+  // After the ten: the size (KiB of the installed folder) and the date Windows lists.
+  DWORD type = 0;
+  EXPECT_GE(std::stoul(ReadValue32(L"EstimatedSize", &type)), 1ul);
+  EXPECT_EQ(type, DWORD{REG_DWORD});
+  SYSTEMTIME today{};
+  GetLocalTime(&today);
+  wchar_t date[16] = {};
+  swprintf(date, 16, L"%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
+  EXPECT_EQ(ReadValue32(L"InstallDate", &type), date);
+  EXPECT_EQ(type, DWORD{REG_SZ});
   EXPECT_TRUE(PathExists(GetStartMenuLinkPath()));
   wchar_t run[512] = {};
   DWORD size = sizeof(run);

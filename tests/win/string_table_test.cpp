@@ -17,7 +17,7 @@
 namespace {
 
 constexpr unsigned kFirstId = IDS_ABOUTBOX;
-constexpr unsigned kLastId = IDS_OS_UPDATE_REQUIRED;
+constexpr unsigned kLastId = IDS_UNATTENDED_HELP;
 constexpr LANGID kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_NEUTRAL);
 
 // What each language must carry word for word: caption, font and the choice buttons.
@@ -97,7 +97,7 @@ TEST(StringTable, EveryBlockCarriesExactlyTheTwelveLanguages) {
   }
 }
 
-TEST(StringTable, EveryLanguageHasAllThirtyOneTexts) {
+TEST(StringTable, EveryLanguageHasAllThirtyTwoTexts) {
   for (const FixedTexts& language : kLanguages) {
     const auto table = ReadTable(language.language);
     EXPECT_EQ(table.size(), kLastId - kFirstId + 1) << "language " << language.language;

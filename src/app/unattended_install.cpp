@@ -1,0 +1,89 @@
+#include "app/unattended_install.h"
+
+#include <windows.h>
+
+
+#include "base/path_util.h"
+#include "system/folder_set.h"
+#include "system/install_log.h"
+#include "system/process.h"
+#include "system/product_font.h"
+#include "workflow/exit_codes.h"
+#include "workflow/workflow_controller.h"
+
+namespace {
+
+// The workflow's view without a window: what it shows goes to the log already.
+class QuietView : public IWorkflowView {
+ public:
+  void ShowStage(Stage) override {}
+  void ShowFailure(Failure) override {}
+  void SetProgressPos(int) override {}
+  void SetProgressTarget(int) override {}
+  void SetProgressCreep(bool) override {}
+  ViewRect Placement() const override { return {}; }
+  void Close() override {}
+};
+
+std::wstring FullPath(const std::wstring& path) {
+  wchar_t full[MAX_PATH * 2] = {};
+  const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH * 2, full, nullptr);
+  return length > 0 && length < MAX_PATH * 2 ? std::wstring(full) : path;
+}
+
+// The checked new installer, from the working folder, with the same switches; this one
+// lets go of the single-instance mutex first, so that the new one can take it.
+int RunNewInstaller(RunContext& run, const UnattendedSwitches& switches,
+                    ScopedHandle& singleInstance) {
+  const std::wstring parameters = SwitchesForNewInstaller(switches);
+  WriteInstallLog(L"Starting the new installer: %ls %ls", run.handOverProgram.c_str(),
+                  parameters.c_str());
+  singleInstance.reset();
+  const std::optional<unsigned long> exitCode =
+      RunProgramForExitCode(SW_HIDE, GetTempFolder(), run.handOverProgram, parameters);
+  run.heldFiles.ReleaseAll();
+  if (!exitCode) {
+    WriteInstallLog(L"The new installer could not be started");
+    return kExitFailed;
+  }
+  WriteInstallLog(L"The new installer ended with exit code %lu", *exitCode);
+  return static_cast<int>(*exitCode);
+}
+
+}  // namespace
+
+int RunUnattendedInstallation(const UnattendedSwitches& switches, ScopedHandle& singleInstance) {
+  if (!switches.acceptLicence) {
+    WriteInstallLog(L"Unattended installation refused: /quiet needs /acceptlicence; nothing installed");
+    return kExitBadSwitches;
+  }
+  ResolveUserFolders();
+  InstallProductFont();
+
+  QuietView view;
+  CWorkflowController controller(view);
+  RunContext& run = controller.run();
+  run.unattended = true;
+  run.noSelfUpdate = switches.noSelfUpdate;
+  run.cancel.SetWaitLimit(switches.waitSeconds * 1000);
+  if (!switches.dir.empty()) {
+    const std::wstring folder = AppendProductFolder(FullPath(switches.dir));
+    WriteInstallLog(L"Install folder from /dir: %ls", folder.c_str());
+    controller.EndFolderChoice(folder);
+  }
+
+  controller.Start();
+  controller.WaitForWorker();
+  if (controller.outcome() == RunOutcome::kUnfinished) {
+    WriteInstallLog(L"Licence accepted with /acceptlicence");
+    controller.Continue();
+    controller.WaitForWorker();
+  }
+  const RunOutcome outcome = controller.outcome();
+  int exitCode = outcome == RunOutcome::kHandedOver
+                     ? RunNewInstaller(run, switches, singleInstance)
+                     : ExitCodeFor(outcome, run.restartRequested, run.cancel.GaveUpWaiting());
+  controller.Finish();
+  WriteInstallLog(L"Unattended installation ends with exit code %d", exitCode);
+  return exitCode;
+}
