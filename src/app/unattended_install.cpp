@@ -5,6 +5,7 @@
 
 #include "base/path_util.h"
 #include "system/folder_set.h"
+#include "system/folder_tree.h"
 #include "system/install_log.h"
 #include "system/process.h"
 #include "system/product_font.h"
@@ -12,6 +13,9 @@
 #include "workflow/workflow_controller.h"
 
 namespace {
+
+// The new installer that has just ended may hold its file a moment longer.
+constexpr unsigned kTempRemovalMs = 3000;
 
 // The workflow's view without a window: what it shows goes to the log already.
 class QuietView : public IWorkflowView {
@@ -39,9 +43,14 @@ int RunNewInstaller(RunContext& run, const UnattendedSwitches& switches,
   WriteInstallLog(L"Starting the new installer: %ls %ls", run.handOverProgram.c_str(),
                   parameters.c_str());
   singleInstance.reset();
+  // The new installer writes out its own extractor where this one's is held.
+  run.heldFiles.ReleaseAllExcept(run.handOverProgram);
   const std::optional<unsigned long> exitCode =
       RunProgramForExitCode(SW_HIDE, GetTempFolder(), run.handOverProgram, parameters);
   run.heldFiles.ReleaseAll();
+  // The new installer could not remove the working folder it ran from.
+  if (!DeleteFolderTreeWithin(GetTempFolder(), kTempRemovalMs))
+    WriteInstallLog(L"Temp folder could not be removed: %ls", GetTempFolder().c_str());
   if (!exitCode) {
     WriteInstallLog(L"The new installer could not be started");
     return kExitFailed;

@@ -21,3 +21,9 @@ void HeldFiles::ReleaseAll() {
   std::lock_guard<std::mutex> lock(mutex_);
   held_.clear();
 }
+
+void HeldFiles::ReleaseAllExcept(const std::wstring& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (auto entry = held_.begin(); entry != held_.end();)
+    entry = entry->first == path ? std::next(entry) : held_.erase(entry);
+}

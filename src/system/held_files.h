@@ -17,6 +17,8 @@ class HeldFiles {
   void Release(const std::wstring& path);
   // Lets every file go, so that the folder holding them can be removed.
   void ReleaseAll();
+  // Lets every file but `path` go (a program about to start that needs the others free).
+  void ReleaseAllExcept(const std::wstring& path);
 
  private:
   std::mutex mutex_;  // the window thread lets go of everything when the user leaves

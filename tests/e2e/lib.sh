@@ -320,3 +320,32 @@ frame_count_in() {
   convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -fx "($6)?1:0" \
     -format '%[fx:round(mean*w*h)]' info:
 }
+
+# --- the unattended form, as a deployment tool runs it --------------------------------
+# run_unattended SWITCH...: runs the installer in Downloads with these switches through a
+# Windows caller (the exit code of wine keeps only the low byte), and waits for it. Sets
+# UNATTENDED_CODE to the exit code the caller read and UNATTENDED_WINDOWS to the titles of
+# every visible window seen while it ran (polled every 0.2 s). Runs with a UTF-8 locale, so
+# that switches with non-Latin letters reach the installer unchanged. Prefix the call with
+# a runner (RUNNER=(...)), e.g. a network namespace.
+run_unattended() {
+  local result=$E2E_DIR/exit-code.txt result_win caller shown deadline=$((SECONDS + 240))
+  rm -f "$result"
+  # The result's Windows path from inside the runner too: the first Wine program of a
+  # prefix starts its services, which must see the same network as the installer.
+  result_win=$("${RUNNER[@]}" winepath -w "$result")
+  LC_ALL=C.UTF-8 "${RUNNER[@]}" wine "$LUMETRA_BUILD_DIR/fixtures/exit_code_of.exe" \
+    "$result_win" "$DOWNLOADS_WIN\\LumetraSetup.exe" "$@" >>"$E2E_DIR/wine.out" 2>&1 &
+  caller=$!
+  E2E_PIDS+=("$caller")
+  UNATTENDED_WINDOWS=
+  while kill -0 "$caller" 2>/dev/null; do
+    [ "$SECONDS" -lt "$deadline" ] || fail "the unattended run did not end: $(log_messages | tail -n1)"
+    for shown in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
+      UNATTENDED_WINDOWS+="$(xdotool getwindowname "$shown" 2>/dev/null);"
+    done
+    sleep 0.2
+  done
+  UNATTENDED_CODE=$(tr -d '\r\n' <"$result" 2>/dev/null || echo "none")
+}
+RUNNER=()
