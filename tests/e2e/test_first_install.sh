@@ -92,7 +92,9 @@ expect_value UninstallString REG_SZ "\"$folder_win\\uninstaller.exe\""
 expect_value DisplayIcon REG_SZ "\"$folder_win\\uninstaller.exe\""
 expect_value NoModify REG_DWORD 0x1
 expect_value NoRepair REG_DWORD 0x1
-[ "$(grep -c '^    ' "$E2E_DIR/uninstall.txt")" -eq 10 ] || fail "the uninstall entry has other values"
+expect_value InstallDate REG_SZ "$(date +%Y%m%d)"
+grep -qE '^    EstimatedSize    REG_DWORD    0x[0-9a-f]+$' "$E2E_DIR/uninstall.txt" || fail "no EstimatedSize"
+[ "$(grep -c '^    ' "$E2E_DIR/uninstall.txt")" -eq 12 ] || fail "the uninstall entry has other values"
 if [ "$WINEARCH" = win64 ]; then
   wine reg query "$uninstall" /reg:64 2>/dev/null | grep -q '    REG_' &&
     fail "the uninstall entry is written in the 64-bit view"
