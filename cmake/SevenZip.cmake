@@ -25,12 +25,14 @@ if(NOT _lumetra_7zip_head MATCHES "^[^ ]+ \\(([^)]+)\\)")
   message(FATAL_ERROR "Cannot read the 7zip source version from ${LUMETRA_7ZIP_SOURCE_DIR}")
 endif()
 set(LUMETRA_7ZIP_VERSION "${CMAKE_MATCH_1}")
+# The build's own flags name it too (build-7za.sh optimises for size: -Os), so that a cached
+# build made with other flags is never taken for it.
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   set(LUMETRA_7ZA_ARCH x86_64)
-  set(LUMETRA_7ZA_EXE "${LUMETRA_CACHE_DIR}/7za-${LUMETRA_7ZIP_VERSION}-x86_64/7za.exe")
+  set(LUMETRA_7ZA_EXE "${LUMETRA_CACHE_DIR}/7za-${LUMETRA_7ZIP_VERSION}-x86_64-Os/7za.exe")
 else()
   set(LUMETRA_7ZA_ARCH i686)
-  set(LUMETRA_7ZA_EXE "${LUMETRA_CACHE_DIR}/7za-${LUMETRA_7ZIP_VERSION}/7za.exe")
+  set(LUMETRA_7ZA_EXE "${LUMETRA_CACHE_DIR}/7za-${LUMETRA_7ZIP_VERSION}-Os/7za.exe")
 endif()
 
 add_custom_command(

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-
 #include "base/path_util.h"
 #include "system/folder_set.h"
 #include "system/folder_tree.h"
@@ -89,9 +88,9 @@ int RunUnattendedInstallation(const UnattendedSwitches& switches, ScopedHandle& 
     controller.WaitForWorker();
   }
   const RunOutcome outcome = controller.outcome();
-  int exitCode = outcome == RunOutcome::kHandedOver
-                     ? RunNewInstaller(run, switches, singleInstance)
-                     : ExitCodeFor(outcome, run.restartRequested, run.cancel.GaveUpWaiting());
+  const int exitCode = outcome == RunOutcome::kHandedOver
+                           ? RunNewInstaller(run, switches, singleInstance)
+                           : ExitCodeFor(outcome, run.restartRequested, run.cancel.GaveUpWaiting());
   controller.Finish();
   WriteInstallLog(L"Unattended installation ends with exit code %d", exitCode);
   return exitCode;
