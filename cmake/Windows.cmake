@@ -88,6 +88,10 @@ add_executable(download_bench ${CMAKE_SOURCE_DIR}/tools/bench/download_bench.cpp
 target_link_libraries(download_bench PRIVATE lumetra_win lumetra_release_key lumetra_searched_dlls wininet psapi)
 target_link_options(download_bench PRIVATE -municode)
 set_target_properties(download_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+add_executable(make_shortcuts ${CMAKE_SOURCE_DIR}/tools/bench/make_shortcuts.cpp)
+target_link_libraries(make_shortcuts PRIVATE ole32 uuid)
+target_link_options(make_shortcuts PRIVATE -municode)
+set_target_properties(make_shortcuts PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 
 # --- tests under Wine ---------------------------------------------------------------
 set(LUMETRA_TEST_ROOT ${CMAKE_BINARY_DIR}/test-root)

@@ -212,6 +212,7 @@ class Transfer {
   }
 
   Step TransferLoop() {
+    const InstallLogBurst chunkLines;  // a line per chunk
     ResumeBudget budget(downloaded_);
     for (;;) {
       std::memset(buffer_.data(), 0, buffer_.size());

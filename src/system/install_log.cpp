@@ -122,7 +122,8 @@ ScopedHandle OpenOrMakeLogFile(const LogPlace& place) {
 // One open and write. False when the file is held by someone else; any other failure
 // (no rights, disk full, a link in the way that cannot be moved safely) loses the bytes,
 // as a line that cannot be written is lost. A log folder removed meanwhile is made again.
-bool TryAppend(const LogPlace& place, const std::string& bytes) {
+// With `keep`, the handle of a line written is left there for the next lines.
+bool TryAppend(const LogPlace& place, const std::string& bytes, ScopedHandle* keep) {
   ScopedHandle file = OpenOrMakeLogFile(place);
   if (!file.valid()) return !IsHeldByOthers(GetLastError());
   // The installer runs elevated and the log lies where the user can write: a line goes
@@ -140,6 +141,7 @@ bool TryAppend(const LogPlace& place, const std::string& bytes) {
   if (!entry.atPath || !entry.plain) return true;
   DWORD written = 0;
   WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  if (keep) *keep = std::move(file);
   return true;
 }
 
@@ -150,8 +152,6 @@ const LogPlace& Place() {
   return place;
 }
 
-// While lines are held back the file was found held already: one attempt only, so a
-// log held for minutes costs each line one failed open, never a wait.
 // The copy is an administrator's own choice of file: written as asked, a line lost when it
 // cannot be.
 void AppendToCopy(const std::string& line) {
@@ -163,15 +163,28 @@ void AppendToCopy(const std::string& line) {
     WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
+// While a burst lasts (InstallLogBurst), the file checked for its first line stays open
+// for the next ones: held, it cannot be swapped for a link meanwhile. Guarded by
+// WriterMutex().
+int burstDepth = 0;
+ScopedHandle burstFile;
+
+// While lines are held back the file was found held already: one attempt only, so a
+// log held for minutes costs each line one failed open, never a wait.
 void Append(const std::string& line) {
   std::lock_guard<std::mutex> lock(WriterMutex());
   AppendToCopy(line);
+  DWORD written = 0;
+  if (burstFile.valid() &&
+      WriteFile(burstFile.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr))
+    return;
+  burstFile.reset();
   const LogPlace& place = Place();
   const bool mayWait = heldBack.empty();
   std::string bytes = heldBack + line;
   const ULONGLONG deadline = GetTickCount64() + kMaxWaitForFileMs;
   for (;;) {
-    if (TryAppend(place, bytes)) {
+    if (TryAppend(place, bytes, burstDepth > 0 ? &burstFile : nullptr)) {
       heldBack.clear();
       return;
     }
@@ -182,6 +195,16 @@ void Append(const std::string& line) {
 }
 
 }  // namespace
+
+InstallLogBurst::InstallLogBurst() {
+  std::lock_guard<std::mutex> lock(WriterMutex());
+  ++burstDepth;
+}
+
+InstallLogBurst::~InstallLogBurst() {
+  std::lock_guard<std::mutex> lock(WriterMutex());
+  if (--burstDepth == 0) burstFile.reset();
+}
 
 void CopyInstallLogTo(const std::wstring& path) {
   std::lock_guard<std::mutex> lock(WriterMutex());

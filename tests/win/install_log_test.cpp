@@ -105,6 +105,23 @@ TEST(InstallLog, ALinkPlantedAsTheLogFolderIsNeverWrittenInto) {
   RemoveDirectoryW(LogFolder().c_str());
 }
 
+// A burst (a download's line per chunk) keeps the checked file open: nobody can swap it for
+// a link meanwhile, readers still read every line at once, and it is let go afterwards.
+TEST(InstallLog, ABurstHoldsTheCheckedFileUntilItEnds) {
+  RemoveLogFolder();
+  {
+    const InstallLogBurst burst;
+    WriteInstallLog(L"burst line %d", 1);
+    WriteInstallLog(L"burst line %d", 2);
+    EXPECT_NE(ReadFileBytes(LogFile()).find(" - burst line 2\r\n"), std::string::npos);
+    EXPECT_FALSE(DeleteFileW(LogFile().c_str()));
+    EXPECT_FALSE(MoveFileExW(LogFile().c_str(), (LogFile() + L".swapped").c_str(), 0));
+  }
+  const std::string bytes = ReadFileBytes(LogFile());
+  EXPECT_NE(bytes.find(" - burst line 1\r\n"), std::string::npos);
+  EXPECT_TRUE(DeleteFileW(LogFile().c_str()));
+}
+
 TEST(InstallLog, AppendsAndKeepsPercentSignsOfArguments) {
   RemoveLogFolder();
   WriteInstallLog(L"Install app");
