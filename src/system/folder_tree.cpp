@@ -99,7 +99,6 @@ std::wstring FinalPathOfHandle(HANDLE opened) {
   return final;
 }
 
-
 bool IsInUseError(unsigned long error) {
   return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
          error == ERROR_ACCESS_DENIED;

@@ -1,7 +1,6 @@
 #include "system/run_at_startup.h"
 
 #include <windows.h>
-#include <sddl.h>
 #include <wtsapi32.h>
 
 #include "base/product.h"
@@ -13,8 +12,6 @@
 namespace {
 
 constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\WINDOWS\\CURRENTVERSION\\RUN";
-
-
 
 // The Run key of the person the product is for. A management agent runs the installer as
 // SYSTEM, whose own key no person logs on with: then the console user's key, or none
