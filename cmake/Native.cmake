@@ -18,7 +18,9 @@ include(GoogleTest)
 file(GLOB LUMETRA_NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
 add_executable(native_tests ${LUMETRA_NATIVE_TEST_SOURCES})
 target_include_directories(native_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-target_link_libraries(native_tests PRIVATE lumetra_core gtest gtest_main)
+# zlib and ImageMagick are the references the PNG reader is checked against.
+find_package(ZLIB REQUIRED)
+target_link_libraries(native_tests PRIVATE lumetra_core gtest gtest_main ZLIB::ZLIB)
 gtest_discover_tests(native_tests EXTRA_ARGS --gtest_shuffle PROPERTIES ENVIRONMENT "LUMETRA_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 
 # Native programs for tests and the demo (the local release server, ...).

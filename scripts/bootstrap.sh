@@ -13,7 +13,7 @@ packages=(
   g++-mingw-w64-i686 wine xvfb xdotool imagemagick ninja-build cmake
   fonts-roboto-unhinted libcpp-httplib-dev googletest 7zip iproute2 xcompmgr
   fonts-wqy-microhei pkg-config curl dpkg-dev make x11-utils librsvg2-bin libx11-dev
-  g++-mingw-w64-x86-64 wine64 clang libclang-rt-14-dev libssl-dev openssl
+  g++-mingw-w64-x86-64 wine64 clang libclang-rt-14-dev libssl-dev openssl zlib1g-dev
 )
 # 32-bit Wine runs the shipped 32-bit build. Without it (a kernel that cannot start 32-bit
 # programs, or i386 packages the mirror cannot serve right now) the Wine tests run the

@@ -1,4 +1,5 @@
-// PNG decoding and drawing through GDI+ and AlphaBlend, with pictures the test writes
+// PNG decoding (the installer's own reader, GDI+ for other forms) and drawing with
+// AlphaBlend, with pictures the test writes
 // itself (known pixels), and the behaviour for a picture id the module does not hold.
 #include "ui/images/png_image.h"
 
@@ -36,13 +37,15 @@ void AppendChunk(std::string& png, const char* type, const std::string& data) {
   AppendBigEndian(png, Crc32(typed));
 }
 
-// An 8-bit RGBA PNG of `rgba` (width × height × 4 bytes, top row first), its image data in
-// one uncompressed deflate block.
-std::string MakePng(int width, int height, const std::vector<uint8_t>& rgba) {
+// An 8-bit PNG of `pixels` (RGBA, or grey for colour type 0; top row first), its image
+// data in one uncompressed deflate block.
+std::string MakePng(int width, int height, const std::vector<uint8_t>& pixels,
+                    char colourType = 6) {
+  const int rowBytes = width * (colourType == 6 ? 4 : 1);
   std::string raw;
   for (int row = 0; row < height; ++row) {
     raw += '\0';  // filter: none
-    raw.append(reinterpret_cast<const char*>(rgba.data()) + row * width * 4, width * 4);
+    raw.append(reinterpret_cast<const char*>(pixels.data()) + row * rowBytes, rowBytes);
   }
   std::string zlib("\x78\x01\x01", 3);  // zlib header, final stored block
   zlib += static_cast<char>(raw.size() & 0xFF);
@@ -60,7 +63,7 @@ std::string MakePng(int width, int height, const std::vector<uint8_t>& rgba) {
   std::string header;
   AppendBigEndian(header, static_cast<uint32_t>(width));
   AppendBigEndian(header, static_cast<uint32_t>(height));
-  header += std::string("\x08\x06\x00\x00\x00", 5);  // 8 bits, RGBA, no interlace
+  header += std::string{'\x08', colourType, '\0', '\0', '\0'};  // 8 bits, no interlace
   std::string png("\x89PNG\r\n\x1a\n", 8);
   AppendChunk(png, "IHDR", header);
   AppendChunk(png, "IDAT", zlib);
@@ -158,13 +161,21 @@ TEST(PngImage, ComposesOverABackgroundForAStaticControl) {
   SelectObject(dc.get(), previous);
 }
 
-TEST(PngImage, GdiplusRunsWhileImageObjectsLive) {
+// A 2 × 1 grey picture: a form only GDI+ reads here.
+bool LoadGreySample(CPngImage& image) {
+  const std::string png = MakePng(2, 1, {0, 255}, '\0');
+  return LoadPngBytes(image, png.data(), png.size());
+}
+
+TEST(PngImage, GdiplusRunsOnlyForOtherFormsAndWhileImageObjectsLive) {
   ScopedBitmap handedOver;
   {
     CPngImage first;
-    EXPECT_FALSE(IsGdiplusRunning());  // started by the first load, not by construction
     ASSERT_TRUE(LoadSample(first));
+    EXPECT_FALSE(IsGdiplusRunning());  // the installer's own form needs no GDI+
+    ASSERT_TRUE(LoadGreySample(first));
     EXPECT_TRUE(IsGdiplusRunning());
+    EXPECT_EQ(first.Pixels()[4], 255);  // the white pixel, opaque
     { CPngImage other; }
     EXPECT_TRUE(IsGdiplusRunning());  // `first` still lives
     handedOver = first.TakeBitmap();
@@ -173,11 +184,11 @@ TEST(PngImage, GdiplusRunsWhileImageObjectsLive) {
   EXPECT_FALSE(IsGdiplusRunning());
   BITMAP info{};
   ASSERT_TRUE(GetObjectW(handedOver.get(), sizeof(info), &info));  // outlives its image
-  EXPECT_EQ(info.bmWidth, 3);
+  EXPECT_EQ(info.bmWidth, 2);
   EXPECT_EQ(info.bmBitsPixel, 32);
 
   CPngImage later;
-  ASSERT_TRUE(LoadSample(later));  // GDI+ starts again
+  ASSERT_TRUE(LoadGreySample(later));  // GDI+ starts again
   EXPECT_TRUE(IsGdiplusRunning());
-  EXPECT_EQ(later.Pixels()[2], 255);
+  EXPECT_EQ(later.Pixels()[6], 255);
 }

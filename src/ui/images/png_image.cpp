@@ -5,10 +5,12 @@
 
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <utility>
 
 #include "ui/framework/gdi.h"
 #include "ui/images/memory_dc.h"
+#include "ui/images/png_decode.h"
 #include "ui/images/premultiply.h"
 
 namespace {
@@ -62,6 +64,81 @@ ScopedBitmap CreateTopDownDib(int width, int height, WORD bitsPerPixel, void** b
   return ScopedBitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0));
 }
 
+// A decoded picture before premultiplication: a 32-bit top-down DIB section and its bits.
+struct StraightDib {
+  ScopedBitmap bitmap;
+  uint8_t* pixels = nullptr;
+  UINT width = 0;
+  UINT height = 0;
+};
+
+std::optional<StraightDib> CreateStraightDib(UINT width, UINT height) {
+  StraightDib dib{ScopedBitmap(), nullptr, width, height};
+  void* bits = nullptr;
+  dib.bitmap = CreateTopDownDib(static_cast<int>(width), static_cast<int>(height), 32, &bits);
+  if (!dib.bitmap.valid() || !bits) return std::nullopt;
+  dib.pixels = static_cast<uint8_t*>(bits);
+  return dib;
+}
+
+// The installer's own pictures are read without GDI+: loading it and the image codecs
+// behind it is the slowest step before the first frame.
+std::optional<StraightDib> ReadOurPngForm(const void* bytes, size_t size) {
+  const std::optional<DecodedPng> decoded =
+      DecodePng(static_cast<const uint8_t*>(bytes), size, kMaxSide);
+  if (!decoded) return std::nullopt;
+  std::optional<StraightDib> dib = CreateStraightDib(decoded->width, decoded->height);
+  if (dib) std::memcpy(dib->pixels, decoded->bgra.data(), decoded->bgra.size());
+  return dib;
+}
+
+// Any other picture GDI+ can read.
+std::optional<StraightDib> ReadWithGdiplus(const void* bytes, size_t size) {
+  if (!StartGdiplusIfNeeded()) return std::nullopt;
+
+  // GDI+ reads from a stream; a movable global block is what CreateStreamOnHGlobal takes.
+  // Declared before the stream and the bitmap, so it is freed after both.
+  ScopedGlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
+  if (!memory.valid()) return std::nullopt;
+  void* target = GlobalLock(memory.get());
+  if (!target) return std::nullopt;
+  std::memcpy(target, bytes, size);
+  GlobalUnlock(memory.get());
+
+  ScopedComPtr<IStream> stream;
+  if (FAILED(CreateStreamOnHGlobal(memory.get(), FALSE, stream.receive())))
+    return std::nullopt;
+  ScopedGdiplusBitmap decoded;
+  if (gp::GdipCreateBitmapFromStream(stream.get(), decoded.receive()) != Gdiplus::Ok)
+    return std::nullopt;
+
+  UINT width = 0, height = 0;
+  if (gp::GdipGetImageWidth(decoded.get(), &width) != Gdiplus::Ok ||
+      gp::GdipGetImageHeight(decoded.get(), &height) != Gdiplus::Ok)
+    return std::nullopt;
+  if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return std::nullopt;
+
+  std::optional<StraightDib> dib = CreateStraightDib(width, height);
+  if (!dib) return std::nullopt;
+
+  Gdiplus::Rect whole(0, 0, static_cast<INT>(width), static_cast<INT>(height));
+  Gdiplus::BitmapData locked{};
+  if (gp::GdipBitmapLockBits(decoded.get(), &whole, Gdiplus::ImageLockModeRead,
+                             PixelFormat32bppARGB, &locked) != Gdiplus::Ok)
+    return std::nullopt;
+  // 32bppARGB lies in memory as B,G,R,A: the DIB's own layout, so rows copy as they are.
+  uint8_t* destination = dib->pixels;
+  const size_t rowBytes = static_cast<size_t>(width) * 4;
+  for (UINT row = 0; row < height; ++row) {
+    const auto* source = static_cast<const uint8_t*>(locked.Scan0) +
+                         static_cast<ptrdiff_t>(row) * locked.Stride;
+    std::memcpy(destination + row * rowBytes, source, rowBytes);
+  }
+  gp::GdipBitmapUnlockBits(decoded.get(), &locked);
+
+  return dib;
+}
+
 }  // namespace
 
 CPngImage::CPngImage() {
@@ -93,52 +170,15 @@ ScopedBitmap CPngImage::TakeBitmap() {
 
 bool LoadPngBytes(CPngImage& image, const void* bytes, size_t size) {
   image.Reset();
-  if (!bytes || size == 0 || !StartGdiplusIfNeeded()) return false;
-
-  // GDI+ reads from a stream; a movable global block is what CreateStreamOnHGlobal takes.
-  // Declared before the stream and the bitmap, so it is freed after both.
-  ScopedGlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
-  if (!memory.valid()) return false;
-  void* target = GlobalLock(memory.get());
-  if (!target) return false;
-  std::memcpy(target, bytes, size);
-  GlobalUnlock(memory.get());
-
-  ScopedComPtr<IStream> stream;
-  if (FAILED(CreateStreamOnHGlobal(memory.get(), FALSE, stream.receive()))) return false;
-  ScopedGdiplusBitmap decoded;
-  if (gp::GdipCreateBitmapFromStream(stream.get(), decoded.receive()) != Gdiplus::Ok) return false;
-
-  UINT width = 0, height = 0;
-  if (gp::GdipGetImageWidth(decoded.get(), &width) != Gdiplus::Ok ||
-      gp::GdipGetImageHeight(decoded.get(), &height) != Gdiplus::Ok)
-    return false;
-  if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return false;
-
-  void* dibBits = nullptr;
-  ScopedBitmap dib = CreateTopDownDib(static_cast<int>(width), static_cast<int>(height), 32, &dibBits);
-  if (!dib.valid() || !dibBits) return false;
-
-  Gdiplus::Rect whole(0, 0, static_cast<INT>(width), static_cast<INT>(height));
-  Gdiplus::BitmapData locked{};
-  if (gp::GdipBitmapLockBits(decoded.get(), &whole, Gdiplus::ImageLockModeRead,
-                             PixelFormat32bppARGB, &locked) != Gdiplus::Ok)
-    return false;
-  // 32bppARGB lies in memory as B,G,R,A: the DIB's own layout, so rows copy as they are.
-  auto* destination = static_cast<uint8_t*>(dibBits);
-  const size_t rowBytes = static_cast<size_t>(width) * 4;
-  for (UINT row = 0; row < height; ++row) {
-    const auto* source = static_cast<const uint8_t*>(locked.Scan0) +
-                         static_cast<ptrdiff_t>(row) * locked.Stride;
-    std::memcpy(destination + row * rowBytes, source, rowBytes);
-  }
-  gp::GdipBitmapUnlockBits(decoded.get(), &locked);
-
-  image.hasAlpha_ = PremultiplyBgra(destination, static_cast<size_t>(width) * height);
-  image.bitmap_ = std::move(dib);
-  image.pixels_ = destination;
-  image.width_ = static_cast<int>(width);
-  image.height_ = static_cast<int>(height);
+  if (!bytes || size == 0) return false;
+  std::optional<StraightDib> dib = ReadOurPngForm(bytes, size);
+  if (!dib) dib = ReadWithGdiplus(bytes, size);
+  if (!dib) return false;
+  image.hasAlpha_ = PremultiplyBgra(dib->pixels, static_cast<size_t>(dib->width) * dib->height);
+  image.bitmap_ = std::move(dib->bitmap);
+  image.pixels_ = dib->pixels;
+  image.width_ = static_cast<int>(dib->width);
+  image.height_ = static_cast<int>(dib->height);
   return true;
 }
 

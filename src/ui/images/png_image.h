@@ -1,10 +1,10 @@
-// PNG pictures of the installer's windows: decoded with GDI+ from the module's resources
-// (type "PNG") into 32-bit top-down premultiplied DIB sections and drawn with AlphaBlend.
-// Pictures are decoded again at every paint; nothing is cached.
+// PNG pictures of the installer's windows: decoded from the module's resources (type
+// "PNG") into 32-bit top-down premultiplied DIB sections and drawn with AlphaBlend.
+// Pictures are decoded again at every paint; nothing is cached. The installer's own form
+// (8-bit RGBA or RGB) is read by png_decode; any other PNG by GDI+.
 //
-// GDI+ runs while any CPngImage exists: the first load starts it, destroying the last
-// image object shuts it down, and a later load starts it again. Keep an image object
-// alive (a member) where pictures are drawn often, so GDI+ is not started per paint.
+// GDI+ runs while any CPngImage exists once a picture needed it: destroying the last
+// image object shuts it down, and a later such load starts it again.
 #pragma once
 
 #include <windows.h>
@@ -44,7 +44,7 @@ class CPngImage {
   bool hasAlpha_ = false;
 };
 
-// Decodes PNG (or any GDI+-readable) bytes into `image`, replacing what it held.
+// Decodes PNG (or any other GDI+-readable) bytes into `image`, replacing what it held.
 // False on any failure; the image is then empty.
 bool LoadPngBytes(CPngImage& image, const void* bytes, size_t size);
 
