@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fuzzes the platform-free readers (override file, command-line forms, Content-Range and
-# header rules, version parse, licence-line layout) with libFuzzer under AddressSanitizer
+# header rules, version parse, licence-line layout, PNG reader) with libFuzzer under AddressSanitizer
 # and UndefinedBehaviorSanitizer: builds the fuzz preset (clang) and runs each fuzzer for
 # SECONDS (default 60). Not part of the test run.
 #   scripts/fuzz.sh [SECONDS]

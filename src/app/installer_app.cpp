@@ -154,11 +154,15 @@ BOOL CInstallerApp::InitInstance() {
       break;
   }
 
-  // Before the window and its controller exist: workers only read the folders.
-  ResolveUserFolders();
-  // Extracted into the working folder, so not before it exists; before the window, which
-  // draws with it.
-  InstallProductFont();
+  {
+    // The start-up lines are written while the window waits: one open of the log for all.
+    InstallLogBurst startUpLines;
+    // Before the window and its controller exist: workers only read the folders.
+    ResolveUserFolders();
+    // Extracted into the working folder, so not before it exists; before the window, which
+    // draws with it.
+    InstallProductFont();
+  }
   CInstallerDlg dialog;
   dialog.m_nInitLeft = m_nInitLeft;
   dialog.m_nInitTop = m_nInitTop;

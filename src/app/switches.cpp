@@ -3,6 +3,8 @@
 #include <cwctype>
 #include <vector>
 
+#include "base/wide_string.h"
+
 namespace {
 
 // The longest wait a switch may ask for: a day.
@@ -44,14 +46,9 @@ std::optional<std::vector<std::wstring>> SplitWords(std::wstring_view text) {
 }
 
 std::optional<unsigned> ReadSeconds(std::wstring_view text) {
-  if (text.empty() || text.size() > 6) return std::nullopt;
-  unsigned value = 0;
-  for (wchar_t c : text) {
-    if (c < L'0' || c > L'9') return std::nullopt;
-    value = value * 10 + static_cast<unsigned>(c - L'0');
-  }
-  if (value == 0 || value > kMaxWaitSeconds) return std::nullopt;
-  return value;
+  const std::optional<uint64_t> value = ReadDigits(text, 6);
+  if (!value || *value == 0 || *value > kMaxWaitSeconds) return std::nullopt;
+  return static_cast<unsigned>(*value);
 }
 
 SwitchReading Refuse(std::wstring problem) { return SwitchReading{std::nullopt, std::move(problem)}; }

@@ -50,3 +50,13 @@ std::wstring ReplaceAll(std::wstring_view text, std::wstring_view from, std::wst
   result.append(text.substr(start));
   return result;
 }
+
+std::optional<uint64_t> ReadDigits(std::wstring_view text, size_t maxDigits) {
+  if (text.empty() || text.size() > maxDigits || maxDigits > 19) return std::nullopt;
+  uint64_t value = 0;
+  for (wchar_t c : text) {
+    if (c < L'0' || c > L'9') return std::nullopt;
+    value = value * 10 + static_cast<uint64_t>(c - L'0');
+  }
+  return value;
+}

@@ -2,20 +2,9 @@
 
 #include <cwchar>
 
+#include "base/wide_string.h"
+
 namespace {
-
-bool AllDigits(std::wstring_view text) {
-  if (text.empty()) return false;
-  for (wchar_t c : text)
-    if (c < L'0' || c > L'9') return false;
-  return true;
-}
-
-int DigitsValue(std::wstring_view digits) {
-  int value = 0;
-  for (wchar_t c : digits) value = value * 10 + (c - L'0');
-  return value;
-}
 
 int DaysInMonth(int year, int month) {
   static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -25,19 +14,17 @@ int DaysInMonth(int year, int month) {
 
 }  // namespace
 
-std::optional<uint64_t> ParseSerial(std::wstring_view text) {
-  if (text.size() > 19 || !AllDigits(text)) return std::nullopt;  // 19 digits fit 64 bits
-  uint64_t value = 0;
-  for (wchar_t c : text) value = value * 10 + static_cast<uint64_t>(c - L'0');
-  return value;
-}
+std::optional<uint64_t> ParseSerial(std::wstring_view text) { return ReadDigits(text, 19); }
 
 std::optional<CalendarDate> ParseExpiry(std::wstring_view text) {
   if (text.size() != 10 || text[4] != L'-' || text[7] != L'-') return std::nullopt;
   const std::wstring_view year = text.substr(0, 4), month = text.substr(5, 2),
                           day = text.substr(8, 2);
-  if (!AllDigits(year) || !AllDigits(month) || !AllDigits(day)) return std::nullopt;
-  CalendarDate date{DigitsValue(year), DigitsValue(month), DigitsValue(day)};
+  const std::optional<uint64_t> yearValue = ReadDigits(year, 4),
+                                monthValue = ReadDigits(month, 2), dayValue = ReadDigits(day, 2);
+  if (!yearValue || !monthValue || !dayValue) return std::nullopt;
+  CalendarDate date{static_cast<int>(*yearValue), static_cast<int>(*monthValue),
+                    static_cast<int>(*dayValue)};
   if (date.month < 1 || date.month > 12 || date.day < 1 ||
       date.day > DaysInMonth(date.year, date.month))
     return std::nullopt;

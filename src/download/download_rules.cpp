@@ -14,16 +14,8 @@ std::wstring_view TrimBlanks(std::wstring_view text) {
   return text;
 }
 
-// A decimal number of at most 18 digits (no sign, no blanks).
-std::optional<uint64_t> ParseDecimal(std::wstring_view text) {
-  if (text.empty() || text.size() > 18) return std::nullopt;
-  uint64_t value = 0;
-  for (wchar_t c : text) {
-    if (c < L'0' || c > L'9') return std::nullopt;
-    value = value * 10 + static_cast<uint64_t>(c - L'0');
-  }
-  return value;
-}
+// A port, offset or length: at most 18 digits.
+std::optional<uint64_t> ParseDecimal(std::wstring_view text) { return ReadDigits(text, 18); }
 
 }  // namespace
 
