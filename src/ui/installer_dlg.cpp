@@ -139,10 +139,9 @@ void CInstallerDlg::CreateLicenceGroup() {
   m_cancel.Create(hwnd(), ToRect(kCancelRect), LoadDisplayText(IDS_CANCEL));
 }
 
+// The page's picture is decoded when the page is first shown (ShowOsPage): few ever see it,
+// and everyone would wait for it before the first frame.
 void CInstallerDlg::CreateOsPage() {
-  m_osPicture = LoadPngAsOpaqueBitmap(IDB_OS_UNSUPPORTED, RGB(255, 255, 255));
-  SendMessageW(Item(IDC_OS_PICTURE), STM_SETIMAGE, IMAGE_BITMAP,
-               reinterpret_cast<LPARAM>(m_osPicture.get()));
   Place(Item(IDC_OS_PICTURE), kOsPictureRect);
   // The picture's white foot lies under the heading and the text: keep it beneath them.
   SetWindowPos(Item(IDC_OS_PICTURE), HWND_BOTTOM, 0, 0, 0, 0,

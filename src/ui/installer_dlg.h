@@ -13,6 +13,7 @@
 #include "ui/controls/dl_edit.h"
 #include "ui/framework/control.h"
 #include "ui/framework/dialog.h"
+#include "ui/images/png_image.h"
 #include "ui/licence/auto_line_static.h"
 #include "ui/stage_table.h"
 #include "workflow/workflow_controller.h"
@@ -102,6 +103,7 @@ class CInstallerDlg : public framework::Dialog,
   // Painting (installer_dlg_paint.cpp).
   void EraseBackground(HDC dc);
   void Paint();
+  const CPngImage& Illustration();
 
   // Runs `message` on the window's own thread: directly there, sent from a worker.
   LRESULT OnWindowThread(UINT message, WPARAM wParam, LPARAM lParam = 0) const;
@@ -129,7 +131,8 @@ class CInstallerDlg : public framework::Dialog,
   ScopedFont m_headingFont;    // 18 pt
   ScopedFont m_osTextFont;     // 11.5 pt
   ScopedBrush m_whiteBrush;
-  ScopedBitmap m_osPicture;  // shown by 1022, which does not free it
+  CPngImage m_illustration;  // decoded at the first paint
+  ScopedBitmap m_osPicture;  // decoded when first shown; shown by 1022, which does not free it
 
   // Shared with the worker: written on one side, read on the other.
   std::atomic<int> m_nProgressTarget{0};

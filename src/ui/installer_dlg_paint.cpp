@@ -12,18 +12,25 @@ constexpr COLORREF kFrameGrey = RGB(216, 216, 216);
 constexpr int kIllustrationWidth = 188;
 constexpr int kIllustrationHeight = 251;
 
-void DrawPage(HDC dc, HWND window, HBRUSH white) {
+void DrawPage(HDC dc, HWND window, HBRUSH white, const CPngImage& illustration) {
   RECT client{};
   GetClientRect(window, &client);
   FillRect(dc, &client, white);
-  DrawPngResource(dc, IDB_ILLUSTRATION, kIllustrationX, kIllustrationY, kIllustrationWidth,
-                  kIllustrationHeight);
+  DrawImage(illustration, dc, kIllustrationX, kIllustrationY, kIllustrationWidth,
+            kIllustrationHeight);
 }
 
 }  // namespace
 
+// The illustration is decoded once: the first frame alone draws it four times (erasing and
+// painting, as the window is shown and as it is exposed).
+const CPngImage& CInstallerDlg::Illustration() {
+  if (m_illustration.IsEmpty()) LoadPngResource(m_illustration, IDB_ILLUSTRATION);
+  return m_illustration;
+}
+
 void CInstallerDlg::EraseBackground(HDC dc) {
-  DrawPage(dc, hwnd(), m_whiteBrush.get());
+  DrawPage(dc, hwnd(), m_whiteBrush.get(), Illustration());
 }
 
 void CInstallerDlg::Paint() {
@@ -38,7 +45,7 @@ void CInstallerDlg::Paint() {
              icon);
     return;
   }
-  DrawPage(paint.dc(), hwnd(), m_whiteBrush.get());
+  DrawPage(paint.dc(), hwnd(), m_whiteBrush.get(), Illustration());
 }
 
 bool CInstallerDlg::FramePainter::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam,

@@ -7,6 +7,7 @@
 #include "ui/app_messages.h"
 #include "ui/controls/design_button_state.h"
 #include "ui/framework/gdi.h"
+#include "ui/images/png_image.h"
 #include "ui/installer_dlg.h"
 #include "ui/main_layout.h"
 #include "ui/texts.h"
@@ -121,6 +122,12 @@ void CInstallerDlg::ShowWindowButtons(bool shown) {
 }
 
 void CInstallerDlg::ShowOsPage(bool shown) {
+  if (shown && !m_osPicture.valid()) {
+    m_osPicture = LoadPngAsOpaqueBitmap(IDB_OS_UNSUPPORTED, RGB(255, 255, 255));
+    SendMessageW(Item(IDC_OS_PICTURE), STM_SETIMAGE, IMAGE_BITMAP,
+                 reinterpret_cast<LPARAM>(m_osPicture.get()));
+    Place(Item(IDC_OS_PICTURE), kOsPictureRect);
+  }
   for (int id : {IDC_OS_PICTURE, IDC_OS_HEADING, IDC_OS_TEXT}) Show(Item(id), shown);
   Show(m_osOk.hwnd(), shown);
 }

@@ -5,7 +5,7 @@
 #include "ui/images/png_decode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  constexpr size_t kMaxInflated = 1 << 20;
+  constexpr size_t kMaxInflated = 1 << 18;
   if (const auto inflated = InflateZlib(data, size, kMaxInflated))
     fuzz::Check(inflated->size() <= kMaxInflated);
   if (const auto picture = DecodePng(data, size, 512)) {

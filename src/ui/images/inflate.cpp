@@ -9,6 +9,7 @@ constexpr int kMaxCodeBits = 15;
 constexpr int kLiteralCodes = 288;
 constexpr int kDistanceCodes = 30;
 constexpr int kEndOfBlock = 256;
+constexpr size_t kAllocatedAtOnce = size_t{64} << 20;
 
 constexpr std::array<uint16_t, 29> kLengthBase{3,  4,  5,  6,  7,  8,  9,  10,  11,  13,
                                                15, 17, 19, 23, 27, 31, 35, 43,  51,  59,
@@ -24,8 +25,7 @@ constexpr std::array<uint8_t, 30> kDistanceExtra{0, 0, 0, 0, 1, 1, 2, 2,  3,  3,
 constexpr std::array<uint8_t, 19> kCodeLengthOrder{16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
                                                    11, 4,  12, 3, 13, 2, 14, 1, 15};
 
-// Bits in deflate's order: least significant first, bytes loaded only when needed, so
-// fewer than eight are ever left over.
+// Bits in deflate's order: least significant first, bytes loaded as they are needed.
 class BitReader {
  public:
   BitReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
@@ -42,7 +42,25 @@ class BitReader {
     return true;
   }
 
+  // Up to `count` (at most 24) next bits without taking them; fewer only at the end of
+  // the input. `available` receives how many are valid.
+  uint32_t Peek(int count, int& available) {
+    while (held_ < count && next_ < size_) {
+      buffer_ |= static_cast<uint32_t>(data_[next_++]) << held_;
+      held_ += 8;
+    }
+    available = held_ < count ? held_ : count;
+    return buffer_ & ((1u << count) - 1);
+  }
+
+  void Consume(int count) {
+    buffer_ >>= count;
+    held_ -= count;
+  }
+
+  // Drops what is left of the current byte; whole bytes looked at ahead are given back.
   void SkipToByte() {
+    next_ -= static_cast<size_t>(held_ / 8);
     buffer_ = 0;
     held_ = 0;
   }
@@ -62,11 +80,22 @@ class BitReader {
   int held_ = 0;
 };
 
-// A canonical Huffman code: how many codes each length has, and the symbols in code order.
+// A canonical Huffman code: how many codes each length has, and the symbols in code order;
+// codes of up to kFastBits bits are also looked up at once by their next bits.
+constexpr int kFastBits = 9;
 struct HuffmanCode {
   std::array<uint16_t, kMaxCodeBits + 1> countOfLength{};
   std::array<uint16_t, kLiteralCodes> symbols{};
+  // Indexed by the next kFastBits bits: symbol << 4 | code length; 0 when the code is longer.
+  std::array<uint16_t, 1 << kFastBits> fast{};
 };
+
+// Deflate sends a code's first bit first, while bits are read from the low end up.
+uint32_t Reversed(uint32_t code, int length) {
+  uint32_t reversed = 0;
+  for (int i = 0; i < length; ++i, code >>= 1) reversed = reversed << 1 | (code & 1);
+  return reversed;
+}
 
 // False for an over-subscribed set of lengths; an incomplete one is kept, and a code that
 // falls into its gap is refused when read.
@@ -83,11 +112,29 @@ bool BuildCode(HuffmanCode& code, const uint8_t* lengths, int symbolCount) {
     offset[length + 1] = offset[length] + code.countOfLength[length];
   for (int symbol = 0; symbol < symbolCount; ++symbol)
     if (lengths[symbol] != 0) code.symbols[offset[lengths[symbol]]++] = static_cast<uint16_t>(symbol);
+
+  code.fast.fill(0);
+  uint32_t next = 0;  // the canonical code of the current symbol
+  int index = 0;
+  for (int length = 1; length <= kFastBits; ++length, next <<= 1) {
+    for (int i = 0; i < code.countOfLength[length]; ++i, ++next, ++index) {
+      const auto entry = static_cast<uint16_t>(code.symbols[index] << 4 | length);
+      for (uint32_t bits = Reversed(next, length); bits < code.fast.size(); bits += 1u << length)
+        code.fast[bits] = entry;
+    }
+  }
   return true;
 }
 
 // The next symbol, or -1 at the end of the input or in an incomplete code's gap.
 int ReadSymbol(BitReader& bits, const HuffmanCode& code) {
+  int available = 0;
+  const uint32_t next = bits.Peek(kFastBits, available);
+  const uint16_t entry = code.fast[next];
+  if (entry != 0 && (entry & 0xF) <= available) {
+    bits.Consume(entry & 0xF);
+    return entry >> 4;
+  }
   int value = 0, first = 0, index = 0;
   for (int length = 1; length <= kMaxCodeBits; ++length) {
     uint32_t bit = 0;
@@ -104,8 +151,9 @@ int ReadSymbol(BitReader& bits, const HuffmanCode& code) {
 
 class Inflater {
  public:
+  // A bound the caller knows to be the size (a picture's) is allocated at once.
   Inflater(const uint8_t* data, size_t size, size_t maxOutput)
-      : bits_(data, size), max_(maxOutput) {}
+      : bits_(data, size), max_(maxOutput), out_(std::min(maxOutput, kAllocatedAtOnce)) {}
 
   bool Run() {
     for (;;) {
@@ -121,19 +169,32 @@ class Inflater {
   }
 
   BitReader& bits() { return bits_; }
-  std::vector<uint8_t>& output() { return out_; }
+  // The bytes written, once Run has ended.
+  std::vector<uint8_t> TakeOutput() {
+    out_.resize(size_);
+    return std::move(out_);
+  }
 
  private:
+  // Room for `count` more bytes within the caller's bound; false past it.
+  bool MakeRoom(size_t count) {
+    if (max_ - size_ < count) return false;
+    if (out_.size() - size_ < count)
+      out_.resize(std::min(max_, std::max(size_ + count, out_.size() * 2 + 4096)));
+    return true;
+  }
+
   bool StoredBlock() {
     bits_.SkipToByte();
     const uint8_t* header = nullptr;
     if (!bits_.ReadBytes(4, header)) return false;
     const unsigned length = header[0] | header[1] << 8;
     const unsigned check = header[2] | header[3] << 8;
-    if ((length ^ 0xFFFFu) != check || max_ - out_.size() < length) return false;
     const uint8_t* bytes = nullptr;
-    if (!bits_.ReadBytes(length, bytes)) return false;
-    out_.insert(out_.end(), bytes, bytes + length);
+    if ((length ^ 0xFFFFu) != check || !MakeRoom(length) || !bits_.ReadBytes(length, bytes))
+      return false;
+    std::copy(bytes, bytes + length, out_.begin() + static_cast<ptrdiff_t>(size_));
+    size_ += length;
     return true;
   }
 
@@ -206,8 +267,8 @@ class Inflater {
       const int symbol = ReadSymbol(bits_, literals);
       if (symbol < 0) return false;
       if (symbol < 256) {
-        if (out_.size() == max_) return false;
-        out_.push_back(static_cast<uint8_t>(symbol));
+        if (!MakeRoom(1)) return false;
+        out_[size_++] = static_cast<uint8_t>(symbol);
         continue;
       }
       if (symbol == kEndOfBlock) return true;
@@ -221,18 +282,22 @@ class Inflater {
       if (distanceIndex < 0 || distanceIndex >= kDistanceCodes) return false;
       if (!bits_.Read(kDistanceExtra[distanceIndex], extra)) return false;
       const size_t distance = kDistanceBase[distanceIndex] + extra;
-      if (distance > out_.size() || max_ - out_.size() < length) return false;
-      // Byte by byte: a match may overlap the bytes it produces.
-      for (size_t i = 0; i < length; ++i) {
-        const uint8_t repeated = out_[out_.size() - distance];
-        out_.push_back(repeated);
+      if (distance > size_ || !MakeRoom(length)) return false;
+      uint8_t* to = out_.data() + size_;
+      const uint8_t* from = to - distance;
+      if (distance >= length) {
+        std::copy(from, from + length, to);
+      } else {
+        for (size_t i = 0; i < length; ++i) to[i] = from[i];  // overlapping: byte by byte
       }
+      size_ += length;
     }
   }
 
   BitReader bits_;
   size_t max_;
-  std::vector<uint8_t> out_;
+  std::vector<uint8_t> out_;  // grown ahead of size_, the bytes written so far
+  size_t size_ = 0;
 };
 
 uint32_t Adler32(const std::vector<uint8_t>& bytes) {
@@ -268,6 +333,7 @@ std::optional<std::vector<uint8_t>> InflateZlib(const uint8_t* data, size_t size
   if (!inflater.bits().ReadBytes(4, check)) return std::nullopt;
   const uint32_t expected = static_cast<uint32_t>(check[0]) << 24 |
                             static_cast<uint32_t>(check[1]) << 16 | check[2] << 8 | check[3];
-  if (Adler32(inflater.output()) != expected) return std::nullopt;
-  return std::move(inflater.output());
+  std::vector<uint8_t> output = inflater.TakeOutput();
+  if (Adler32(output) != expected) return std::nullopt;
+  return output;
 }

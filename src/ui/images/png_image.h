@@ -1,7 +1,8 @@
 // PNG pictures of the installer's windows: decoded from the module's resources (type
 // "PNG") into 32-bit top-down premultiplied DIB sections and drawn with AlphaBlend.
-// Pictures are decoded again at every paint; nothing is cached. The installer's own form
-// (8-bit RGBA or RGB) is read by png_decode; any other PNG by GDI+.
+// Pictures are decoded again at every paint (the main window keeps its illustration, drawn
+// several times per frame). The installer's own form (8-bit RGBA or RGB) is read by
+// png_decode; any other PNG by GDI+.
 //
 // GDI+ runs while any CPngImage exists once a picture needed it: destroying the last
 // image object shuts it down, and a later such load starts it again.
