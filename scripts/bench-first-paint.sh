@@ -49,3 +49,8 @@ echo "runs: $runs ($arch)"
 echo "LumetraSetup.exe first paint, ms: ${installer[*]}"
 echo "minimal window first paint, ms:   ${minimal[*]}"
 awk -v a="$mi" -v b="$mm" 'BEGIN { printf "median: %.0f ms against %.0f ms, ratio %.2f\n", a, b, a / b }'
+pair_ratios=()
+for i in "${!installer[@]}"; do
+  pair_ratios+=("$(awk -v a="${installer[$i]}" -v b="${minimal[$i]}" 'BEGIN { printf "%.3f", a / b }')")
+done
+echo "median of the per-pair ratios: $(median "${pair_ratios[@]}")"
