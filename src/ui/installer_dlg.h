@@ -103,7 +103,7 @@ class CInstallerDlg : public framework::Dialog,
   // Painting (installer_dlg_paint.cpp).
   void EraseBackground(HDC dc);
   void Paint();
-  const CPngImage& Illustration();
+  const CPngImage* Illustration();
 
   // Runs `message` on the window's own thread: directly there, sent from a worker.
   LRESULT OnWindowThread(UINT message, WPARAM wParam, LPARAM lParam = 0) const;
@@ -142,6 +142,7 @@ class CInstallerDlg : public framework::Dialog,
   std::wstring m_strInstallFolder;  // the folder the row shows
   int m_bRedStatus = 0;
   int m_bWindowButtons = 0;
+  bool m_bOsPageShown = false;
   int m_bInstallingLabel = 0;
   int m_bEscapePressed = 0;  // the window saw Escape go down and waits for its release
 };

@@ -12,21 +12,24 @@ constexpr COLORREF kFrameGrey = RGB(216, 216, 216);
 constexpr int kIllustrationWidth = 188;
 constexpr int kIllustrationHeight = 251;
 
-void DrawPage(HDC dc, HWND window, HBRUSH white, const CPngImage& illustration) {
+void DrawPage(HDC dc, HWND window, HBRUSH white, const CPngImage* illustration) {
   RECT client{};
   GetClientRect(window, &client);
   FillRect(dc, &client, white);
-  DrawImage(illustration, dc, kIllustrationX, kIllustrationY, kIllustrationWidth,
-            kIllustrationHeight);
+  if (illustration)
+    DrawImage(*illustration, dc, kIllustrationX, kIllustrationY, kIllustrationWidth,
+              kIllustrationHeight);
 }
 
 }  // namespace
 
 // The illustration is decoded once: the first frame alone draws it four times (erasing and
-// painting, as the window is shown and as it is exposed).
-const CPngImage& CInstallerDlg::Illustration() {
+// painting, as the window is shown and as it is exposed). The unsupported-system page has a
+// picture of its own, and its texts are transparent: the illustration would show through them.
+const CPngImage* CInstallerDlg::Illustration() {
+  if (m_bOsPageShown) return nullptr;
   if (m_illustration.IsEmpty()) LoadPngResource(m_illustration, IDB_ILLUSTRATION);
-  return m_illustration;
+  return &m_illustration;
 }
 
 void CInstallerDlg::EraseBackground(HDC dc) {

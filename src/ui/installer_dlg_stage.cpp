@@ -122,6 +122,7 @@ void CInstallerDlg::ShowWindowButtons(bool shown) {
 }
 
 void CInstallerDlg::ShowOsPage(bool shown) {
+  m_bOsPageShown = shown;
   if (shown && !m_osPicture.valid()) {
     m_osPicture = LoadPngAsOpaqueBitmap(IDB_OS_UNSUPPORTED, RGB(255, 255, 255));
     SendMessageW(Item(IDC_OS_PICTURE), STM_SETIMAGE, IMAGE_BITMAP,

@@ -51,6 +51,8 @@ page=$(shot_of "$wid" os-unsupported)
 [ "$(window_pixel "$page" "$wid" 200 150)" = "74,74,74" ] || fail "no unsupported-OS picture"
 [ "$(window_pixel "$page" "$wid" 128 588)" = "0,120,214" ] || fail "no OK button"
 [ "$(count_in "$page" "$wid" 40 320 320 30 'r<0.3&&g<0.3&&b<0.3')" -gt 20 ] || fail "no heading"
+# Above the heading's letters: the main illustration's stand must not show through.
+[ "$(window_pixel "$page" "$wid" 200 322)" = "255,255,255" ] || fail "illustration behind the heading"
 [ "$(count_in "$page" "$wid" 40 360 320 40 'abs(r-0.61)<0.08&&abs(r-b)<0.05')" -gt 20 ] ||
   fail "no unsupported-OS text"
 [ "$(count_in "$page" "$wid" 360 10 30 30 'r<0.8&&abs(r-b)<0.05')" -eq 0 ] || fail "window buttons on the OS page"
