@@ -37,11 +37,22 @@ expect_nothing_opened() {
   [ ! -s "$opened" ] || fail "$1 opened $(cat "$opened")"
 }
 
+# The window by its class, in any language (the caption is translated); an emulated start
+# after the wineserver was ended can take long.
+find_installer_window() {
+  local deadline=$((SECONDS + 60)) id
+  while [ "$SECONDS" -lt "$deadline" ]; do
+    id=$(xdotool search --onlyvisible --class "lumetrasetup.exe" 2>/dev/null | head -n1 || true)
+    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    sleep 0.2
+  done
+  return 1
+}
+
 start_installer_in() { # LOCALE
   E2E_LOCALE=$1 start_wine "$DOWNLOADS/LumetraSetup.exe"
   installer=$E2E_LAST_PID
-  wid=$(find_window "$CAPTION" 30) || wid=$(xdotool search --onlyvisible --class "lumetrasetup.exe" | head -n1)
-  [ -n "$wid" ] || fail "no window in $1"
+  wid=$(find_installer_window) || fail "no window in $1"
   for _ in $(seq 150); do [ "$(log_messages | grep -cxF "Run this...")" -ge "$2" ] && break; sleep 0.2; done
   sleep 1.5
 }
@@ -57,7 +68,7 @@ key_in "$wid" Tab Tab Tab space; expect_opened "$privacy" "Tab to the second lin
 shot_of "$wid" link-focus-en >/dev/null
 wineserver -k 2>/dev/null || true
 wait_exit "$installer" 10 || true
-# The Japanese window may be found by its class: the English one must be gone first.
+# The Japanese window is found by its class: the English one must be gone first.
 for _ in $(seq 50); do xdotool getwindowgeometry "$wid" >/dev/null 2>&1 || break; sleep 0.2; done
 
 # Japanese: "{0}、{1}および{2}に同意します", the first link at the line's start and the
