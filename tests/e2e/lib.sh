@@ -67,10 +67,15 @@ wait_exit() {
 }
 
 # find_window NAME SECONDS: prints the X window id of the visible window with that title.
-find_window() {
-  local deadline=$((SECONDS + $2)) id
+find_window() { search_window "$2" --name "^$1\$"; }
+
+# search_window SECONDS XDOTOOL_SEARCH_ARGS...: the first visible window xdotool finds so,
+# within that time.
+search_window() {
+  local deadline=$((SECONDS + $1)) id
+  shift
   while [ "$SECONDS" -lt "$deadline" ]; do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 || true)
+    id=$(xdotool search --onlyvisible "$@" 2>/dev/null | head -n1 || true)
     if [ -n "$id" ]; then echo "$id"; return 0; fi
     sleep 0.2
   done

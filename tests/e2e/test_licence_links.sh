@@ -37,22 +37,12 @@ expect_nothing_opened() {
   [ ! -s "$opened" ] || fail "$1 opened $(cat "$opened")"
 }
 
-# The window by its class, in any language (the caption is translated); an emulated start
-# after the wineserver was ended can take long.
-find_installer_window() {
-  local deadline=$((SECONDS + 60)) id
-  while [ "$SECONDS" -lt "$deadline" ]; do
-    id=$(xdotool search --onlyvisible --class "lumetrasetup.exe" 2>/dev/null | head -n1 || true)
-    if [ -n "$id" ]; then echo "$id"; return 0; fi
-    sleep 0.2
-  done
-  return 1
-}
-
 start_installer_in() { # LOCALE
   E2E_LOCALE=$1 start_wine "$DOWNLOADS/LumetraSetup.exe"
   installer=$E2E_LAST_PID
-  wid=$(find_installer_window) || fail "no window in $1"
+  # By its class, in any language (the caption is translated); an emulated start after the
+  # wineserver was ended can take long.
+  wid=$(search_window 60 --class "lumetrasetup.exe") || fail "no window in $1"
   for _ in $(seq 150); do [ "$(log_messages | grep -cxF "Run this...")" -ge "$2" ] && break; sleep 0.2; done
   sleep 1.5
 }

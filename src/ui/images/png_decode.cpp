@@ -1,5 +1,6 @@
 #include "ui/images/png_decode.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -79,6 +80,7 @@ std::optional<DecodedPng> DecodePng(const uint8_t* data, size_t size, uint32_t m
       std::memcmp(data, kSignature.data(), kSignature.size()) != 0)
     return std::nullopt;
 
+  maxSide = std::min(maxSide, kLargestSide);
   DecodedPng image;
   uint8_t colour = 0;
   std::vector<uint8_t> compressed;
@@ -102,7 +104,7 @@ std::optional<DecodedPng> DecodePng(const uint8_t* data, size_t size, uint32_t m
       const bool ourForm = body[8] == 8 && (colour == kColourRgb || colour == kColourRgba) &&
                            body[10] == 0 && body[11] == 0 && body[12] == 0;
       if (!ourForm || image.width == 0 || image.height == 0 || image.width > maxSide ||
-          image.height > maxSide || image.width > kLargestSide || image.height > kLargestSide)
+          image.height > maxSide)
         return std::nullopt;
     } else if (!sawHeader) {
       return std::nullopt;
